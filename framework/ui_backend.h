@@ -1,0 +1,49 @@
+// The UI back end: where captions, item texts, progress, message boxes and the
+// end of the dialog go, and where the user's answers come from. VYR_UI picks
+// it at first use:
+//   terminal       the caption, a progress bar, the percentage and the elapsed
+//                  time on one line; questions asked on the terminal, or taken
+//                  from VYR_ANSWERS when there is none (then messages go to
+//                  standard error). Ctrl-C is the dialog's close box.
+//   record:FILE    no screen; every event written to FILE as one UTF-8 line:
+//                    caption TEXT | progress N | text ITEM TEXT |
+//                    enable ITEM 0|1 | message NUMBER ok |
+//                    message NUMBER yesno yes|no | end ok|cancel
+//                  answers from VYR_ANSWERS.
+// VYR_ANSWERS is a comma-separated list of NUMBER=yes|no (default: no).
+#pragma once
+
+struct UiBackend {
+  const char* name;
+  // The dialog's caption changed. Never blocks.
+  void (*caption)(void* ctx, const char* text);
+  // A progress bar moved to `pos` (within its range). Never blocks.
+  void (*progress)(void* ctx, int item, int pos);
+  // An item's text changed. Never blocks.
+  void (*item_text)(void* ctx, int item, const char* text);
+  // An item was enabled or disabled. Never blocks.
+  void (*item_enable)(void* ctx, int item, bool enabled);
+  // A message box: string `number` with its text; `yesno` asks a question.
+  // Blocks until answered; returns true for Yes (always true for OK boxes).
+  bool (*message)(void* ctx, unsigned number, const char* text, bool yesno);
+  // The modal dialog ended with OK (true) or cancel (false). Never blocks.
+  void (*dialog_end)(void* ctx, bool ok);
+  // Polled by the dialog's message loop between timer ticks: true once when
+  // the user asked to close the dialog (the close box, Ctrl-C). May be null.
+  bool (*close_requested)(void* ctx);
+  void* ctx;
+};
+
+// The back end in use, chosen from VYR_UI on first use.
+const UiBackend* UiCurrent();
+// Installs a back end (tests); nullptr returns to the choice by VYR_UI.
+void UiInstall(const UiBackend* backend);
+
+// The answer VYR_ANSWERS (or what UiSetAnswers set) gives to question
+// `number`: true for yes; no when unlisted.
+bool UiAnswerFor(unsigned number);
+// Tests: replace the answers, in the VYR_ANSWERS syntax.
+void UiSetAnswers(const char* answers);
+
+// Tests: a record back end writing to `path` (what VYR_UI=record:path makes).
+const UiBackend* UiMakeRecordBackend(const char* path);

@@ -1,0 +1,43 @@
+// Port I/O: write a byte to an I/O address, read a byte from one. Addresses are
+// the PC's (parallel-port bases 0x3BC, 0x2BC, 0x378, 0x278; data = base,
+// status = base + 1, control = base + 2). Everything the engine does to a port
+// goes through PortRead and PortWrite, so it never knows which back end runs.
+//
+// VYR_PORT picks the back end at first use:
+//   ieee1284 (default)      the machine's parallel ports through libieee1284;
+//   virtual[:opt=val,...]   the virtual printer (vprinter/).
+// An address that belongs to no parallel port reads 0xFF and ignores writes.
+#pragma once
+
+#include <cstdint>
+
+struct PortBackend {
+  // For messages and tests ("empty", "ieee1284", "virtual").
+  const char* name;
+  // Reads one register. Must not block; an address the back end does not
+  // serve reads 0xFF.
+  uint8_t (*read)(void* ctx, uint16_t addr);
+  // Writes one register. Must not block; an address the back end does not
+  // serve ignores the write.
+  void (*write)(void* ctx, uint16_t addr, uint8_t value);
+  // True when `base` is the base address of a parallel port this back end
+  // serves. Writes that go around the link library ask this first.
+  bool (*is_port_base)(void* ctx, uint16_t base);
+  // Releases what the back end holds (ports claimed, files). Called once, when
+  // the back end is replaced or at exit; may be null.
+  void (*close)(void* ctx);
+  void* ctx;
+};
+
+uint8_t PortRead(uint16_t addr);
+void PortWrite(uint16_t addr, uint8_t value);
+bool PortIsParallelBase(uint16_t base);
+
+// Installs a back end in place of the current one (closing that). nullptr
+// installs the empty bus. The table must outlive its use.
+void PortInstallBackend(const PortBackend* backend);
+// The back end in use (chosen from VYR_PORT if none was installed yet).
+const PortBackend* PortCurrentBackend();
+
+// The empty bus: every read 0xFF, writes ignored, no port anywhere.
+extern const PortBackend kEmptyPortBackend;

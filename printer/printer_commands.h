@@ -1,0 +1,45 @@
+// The program's side of the printer: binding the link library, the shared
+// transfer block, delays, the status query, and every command sequence apart
+// from the image lines.
+#pragma once
+
+#include <cstdint>
+
+#include "lptgate/lptgate.h"
+#include "platform/module.h"
+
+// ---- Link binding ------------------------------------------------------------
+extern HMODULE g_hLinkLibrary;
+extern GetDLLversionFn g_pfnGetDLLversion;
+extern Command_setFn g_pfnCommand_set;
+extern Is_ReadyFn g_pfnIs_Ready;
+extern LPT_ResetFn g_pfnLPT_Reset;
+extern InitPortFn g_pfnInitPort;
+
+// The one transfer block: 8 header bytes and a 10240-byte data area.
+constexpr int kCommandDataBytes = 10240;
+extern uint8_t g_commandBlock[kCommandHeaderBytes + kCommandDataBytes];
+
+int32_t BindLinkLibrary();  // 1, or -1 after message 2007..2012
+void UnbindLinkLibrary();
+void DelayMs(uint32_t ms);
+// 0 ready, 1 busy, 2 abort, 3 retry (asks the operator on faults).
+int32_t QueryPrinterStatus();
+
+// ---- Command sequences -------------------------------------------------------
+enum PrinterColour { kCyan = 0, kMagenta = 1, kYellow = 2 };
+
+extern float g_temperatureCurves[3][71];
+extern uint8_t g_headParameters[3];  // start at 92, 63, 108
+extern uint8_t g_temperatureTables[3][71];
+
+int32_t SyncPrinterParameters();  // 0 done, 1 failed
+int32_t ReadHeadParameter(int colour);  // 1, or -1
+void DownloadTemperatureTable();
+void BuildTemperatureTables();
+int32_t WaitPrinterReady();  // 0 ready, 1 failed
+int32_t SendStartPage();
+int32_t SendPageEnd();
+int32_t SendRunEnd();
+void SendStartSignals();
+void SendExitSignals();
