@@ -30,7 +30,10 @@ ClockKind ClockCurrentKind();
 // Used by timer loops, never by the engine's busy waits.
 void ClockWaitUntil(uint32_t tick);
 
-// Virtual clock only: look without advancing, set, and step.
-uint32_t VirtualClockPeek();
+// The current count without advancing the virtual clock: for observers such as
+// the virtual printer, whose looking must not change the time.
+uint32_t ClockPeek();
+
+// Virtual clock only: set and step.
 void VirtualClockSet(uint32_t tick);
 void VirtualClockAdvance(uint32_t ms);
