@@ -1,0 +1,173 @@
+// The head temperature table: three curves from "\system\tempera.tur", scaled
+// by the head parameters read from the printer and the medium's sensitivities,
+// sent as 3 x 71 bytes.
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "framework/afx.h"
+#include "imaging/media_tables.h"
+#include "platform/paths.h"
+#include "printer/command_block.h"
+#include "printer/printer_commands.h"
+
+namespace {
+
+constexpr int kCurvePoints = 71;
+// Every curve is scaled so that this point maps to the head parameter times
+// the sensitivity.
+constexpr int kReferencePoint = 36;
+constexpr int kCurveFileBytes = 3 * kCurvePoints * 4;  // 852
+
+constexpr uint8_t kReadHeadParameter = 0xFB;
+constexpr uint8_t kHeadParameterOperand[3] = {0x11, 0x12, 0x13};  // cyan, magenta, yellow
+constexpr uint8_t kWriteParameter = 0xFE;
+constexpr uint8_t kTemperatureTableParameter = 0x20;
+
+// v + 0.5 with the fraction dropped, limited to 0..255 however large. The
+// limits are applied to the double, so a value outside the integer range
+// (or not a number at all, which gives 0) is never converted.
+uint8_t RoundToEntry(double v) {
+  const double rounded = v + 0.5;
+  if (!(rounded > 0.0)) {
+    return 0;
+  }
+  if (rounded >= 255.0) {
+    return 255;
+  }
+  return static_cast<uint8_t>(static_cast<int32_t>(rounded));
+}
+
+// A curve the scale cannot be taken from: its reference point is 0 or not a
+// number, or one of its points is not a finite number.
+bool CurveIsUsable(const float (&curve)[kCurvePoints]) {
+  const double reference = curve[kReferencePoint];
+  if (reference == 0.0) {
+    return false;
+  }
+  for (float point : curve) {
+    if (!std::isfinite(point)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+float DecodeLittleEndianFloat(const uint8_t* bytes) {
+  const uint32_t bits = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+                        (static_cast<uint32_t>(bytes[2]) << 16) |
+                        (static_cast<uint32_t>(bytes[3]) << 24);
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Reads the three curves; false (after message 2029 or 2030) unless all 852
+// bytes were there.
+bool ReadTemperatureCurves() {
+  char path[256];
+  const unsigned length = GetWindowsDirectoryA(path, sizeof path);
+  // A Windows directory that leaves no room for the name counts as no file.
+  FILE* file = nullptr;
+  if (length < sizeof path) {
+    const int added =
+        std::snprintf(path + length, sizeof path - length, "%s", "\\system\\tempera.tur");
+    if (added > 0 && static_cast<unsigned>(added) < sizeof path - length) {
+      file = OpenWindowsFile(path, "rb");
+    }
+  }
+  if (file == nullptr) {
+    AfxMessageBox(2029);
+    return false;
+  }
+  uint8_t raw[kCurveFileBytes];
+  const size_t got = std::fread(raw, 1, sizeof raw, file);
+  std::fclose(file);
+  if (got < sizeof raw) {
+    AfxMessageBox(2030);
+    return false;
+  }
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; i < kCurvePoints; ++i) {
+      g_temperatureCurves[c][i] = DecodeLittleEndianFloat(raw + 4 * (c * kCurvePoints + i));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+float g_temperatureCurves[3][71];
+uint8_t g_headParameters[3] = {92, 63, 108};
+uint8_t g_temperatureTables[3][71];
+
+int32_t ReadHeadParameter(int colour) {
+  if (colour < kCyan || colour > kYellow) {
+    return -1;
+  }
+  BuildCommandBlock(kBlockRead, 1, kReadHeadParameter, kHeadParameterOperand[colour]);
+  if (QueryPrinterStatus() != 0) {
+    AfxMessageBox(2028);
+    return -1;
+  }
+  if (g_pfnCommand_set(g_commandBlock) != 0) {
+    AfxMessageBox(2006);
+    return -1;
+  }
+  return 1;
+}
+
+void BuildTemperatureTables() {
+  for (int c = 0; c < 3; ++c) {
+    const float(&curve)[kCurvePoints] = g_temperatureCurves[c];
+    const double target = double(g_headParameters[c]) * double(g_mediaSensitivity[c]);
+    if (!CurveIsUsable(curve)) {
+      // A flat curve: every entry is the reference value itself.
+      const uint8_t entry = RoundToEntry(target);
+      for (int i = 0; i < kCurvePoints; ++i) {
+        g_temperatureTables[c][i] = entry;
+      }
+      continue;
+    }
+    const double scale = target / double(curve[kReferencePoint]);
+    for (int i = 0; i < kCurvePoints; ++i) {
+      g_temperatureTables[c][i] = RoundToEntry(double(curve[i]) * scale);
+    }
+  }
+}
+
+void DownloadTemperatureTable() {
+  if (!ReadTemperatureCurves()) {
+    // Whatever a partial read left is dropped: flat curves.
+    for (auto& curve : g_temperatureCurves) {
+      for (float& point : curve) {
+        point = 1.0f;
+      }
+    }
+  }
+
+  // The head parameters, each after its own pause; a failed read keeps the
+  // colour's previous value.
+  for (int colour = kCyan; colour <= kYellow; ++colour) {
+    DelayMs(400);
+    if (ReadHeadParameter(colour) == 1) {
+      g_headParameters[colour] = CommandData(0);
+    }
+  }
+
+  BuildTemperatureTables();
+
+  BuildCommandBlock(kBlockWrite, 3 * kCurvePoints, kWriteParameter, kTemperatureTableParameter);
+  for (int c = 0; c < 3; ++c) {
+    std::memcpy(&CommandData(c * kCurvePoints), g_temperatureTables[c], kCurvePoints);
+  }
+  DelayMs(10);
+  if (QueryPrinterStatus() != 0) {
+    AfxMessageBox(2028);
+    return;
+  }
+  if (g_pfnCommand_set(g_commandBlock) != 0) {
+    AfxMessageBox(2006);
+  }
+}
