@@ -1,0 +1,162 @@
+// The media table and the three tone tables built from it.
+//
+// A tone table maps a page value (0..255) to a head level. It is laid out on 65
+// nodes, one every four page values, from seven anchors: 0 at node 0, the
+// media's levels at page values 32 and 224 (nodes 8 and 56), the BaseMedia
+// level at 128 (node 32) and three ratios of the media levels (nodes 1, 60,
+// 64). Between anchors the nodes follow a geometric curve (straight in the
+// logarithm of the level), are capped at the plane's limit, and are expanded
+// to 257 entries by integer steps of a quarter of each node interval.
+#include "imaging/media_tables.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "app/settings.h"
+#include "framework/afx.h"
+#include "platform/paths.h"
+
+MediaTable g_mediaTable;
+float g_mediaSensitivity[3];
+int16_t g_mediaToneTables[3][257];
+
+namespace {
+
+constexpr size_t kMediaFileBytes = sizeof(MediaTable);  // 720
+constexpr int kNodes = 65;
+// Head levels are 10-bit; no limit setting lets a table go beyond.
+constexpr int kTopLevel = 1023;
+// Anchors are held well inside int range whatever the ratios say; only absurd
+// settings come near, and the limit cuts them down anyway.
+constexpr double kAnchorBound = 1.0e9;
+
+void SetMediaDefaults() {
+  for (int row = 0; row < kMediaRows; ++row) {
+    for (int c = 0; c < 3; ++c) g_mediaTable.sensitivity[c][row] = 1.0f;
+    for (int c = 0; c < 6; c += 2) {
+      g_mediaTable.level[c][row] = 320;      // level at page value 32
+      g_mediaTable.level[c + 1][row] = 720;  // level at page value 224
+    }
+  }
+}
+
+// The file image is little-endian, column after column.
+void DecodeMediaTable(const uint8_t* bytes) {
+  for (int c = 0; c < 3; ++c) {
+    for (int row = 0; row < kMediaRows; ++row) {
+      const uint8_t* p = bytes + (c * kMediaRows + row) * 4;
+      const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+      float f;
+      std::memcpy(&f, &bits, sizeof(f));
+      g_mediaTable.sensitivity[c][row] = f;
+    }
+  }
+  const uint8_t* levels = bytes + 3 * kMediaRows * 4;
+  for (int c = 0; c < 6; ++c) {
+    for (int row = 0; row < kMediaRows; ++row) {
+      const uint8_t* p = levels + (c * kMediaRows + row) * 2;
+      g_mediaTable.level[c][row] = static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
+    }
+  }
+}
+
+// x + 0.5 truncated toward zero, held within [lo, hi] (a NaN gives lo).
+int RoundWithin(double x, double lo, double hi) {
+  const double y = x + 0.5;
+  if (!(y > lo)) return static_cast<int>(lo);
+  if (y >= hi) return static_cast<int>(hi);
+  return static_cast<int>(y);
+}
+
+int RoundAnchor(double x) { return RoundWithin(x, -kAnchorBound, kAnchorBound); }
+
+// Nodes strictly between anchors k0 and k1: geometric between two positive
+// levels; a level of 0 or below has no logarithm, so that stretch is a
+// straight line instead.
+void FillSegment(int* node, int k0, int k1) {
+  const int a = node[k0], b = node[k1];
+  const int steps = k1 - k0;
+  if (a > 0 && b > 0) {
+    const double la = std::log10(static_cast<double>(a));
+    const double lb = std::log10(static_cast<double>(b));
+    for (int g = 1; g < steps; ++g)
+      node[k0 + g] = RoundAnchor(std::pow(10.0, la + (lb - la) * g / steps));
+  } else {
+    for (int g = 1; g < steps; ++g)
+      node[k0 + g] = RoundAnchor(a + static_cast<double>(b - a) * g / steps);
+  }
+}
+
+void BuildToneTable(int plane, char sensKey, char topKey, char bottomKey, int16_t base,
+                    float ratio4, float ratio240, float ratio256, int32_t limit) {
+  g_mediaSensitivity[plane] = g_mediaTable.sensitivity[plane][MediaRankRow(sensKey, 'G')];
+  const int t32 = g_mediaTable.level[2 * plane][MediaRankRow(topKey, 'D')];
+  const int t224 = g_mediaTable.level[2 * plane + 1][MediaRankRow(bottomKey, 'D')];
+
+  int node[kNodes] = {};
+  node[0] = 0;
+  node[1] = RoundAnchor(t32 * static_cast<double>(ratio4));
+  node[8] = t32;
+  node[32] = base;
+  node[56] = t224;
+  node[60] = RoundAnchor(t224 * static_cast<double>(ratio240));
+  node[64] = RoundAnchor(t224 * static_cast<double>(ratio256));
+  static constexpr int kAnchors[] = {1, 8, 32, 56, 60, 64};
+  for (int i = 0; i + 1 < 6; ++i) FillSegment(node, kAnchors[i], kAnchors[i + 1]);
+
+  // The limit caps the top; levels below 0 (only from settings of 0 or below)
+  // are raised to 0, as a head level is never negative.
+  const int top = limit < 0 ? 0 : (limit > kTopLevel ? kTopLevel : limit);
+  for (int& n : node) n = n < 0 ? 0 : (n > top ? top : n);
+
+  int16_t* entry = g_mediaToneTables[plane];
+  for (int k = 0; k < kNodes; ++k) entry[4 * k] = static_cast<int16_t>(node[k]);
+  for (int k = 0; k < kNodes - 1; ++k) {
+    const int s = (node[k + 1] - node[k]) / 4;
+    for (int j = 1; j < 4; ++j) entry[4 * k + j] = static_cast<int16_t>(node[k] + j * s);
+  }
+}
+
+}  // namespace
+
+int MediaRankRow(char letter, char fallback) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter >= 'A' && letter <= '^') return letter - 'A';
+  return fallback - 'A';
+}
+
+void LoadMediaTable() {
+  char dir[300];
+  const unsigned len = GetWindowsDirectoryA(dir, sizeof(dir));
+  FILE* file = nullptr;
+  if (len > 0 && len < sizeof(dir)) {
+    std::string path(dir);
+    path += "\\system\\media.rtb";
+    file = OpenWindowsFile(path.c_str(), "rb");
+  }
+  if (!file) {
+    AfxMessageBox(2014);
+    SetMediaDefaults();
+    return;
+  }
+  uint8_t bytes[kMediaFileBytes];
+  const size_t got = std::fread(bytes, 1, sizeof(bytes), file);
+  std::fclose(file);
+  if (got != sizeof(bytes)) {
+    AfxMessageBox(2013);
+    SetMediaDefaults();
+    return;
+  }
+  DecodeMediaTable(bytes);
+}
+
+void BuildMediaToneTables() {
+  BuildToneTable(0, g_sensC, g_TDTC, g_TDBC, g_RBase128, g_R4Ratio, g_R240Ratio, g_R256Ratio,
+                 g_RLimit);
+  BuildToneTable(1, g_sensM, g_TDTM, g_TDBM, g_GBase128, g_G4Ratio, g_G240Ratio, g_G256Ratio,
+                 g_GLimit);
+  BuildToneTable(2, g_sensY, g_TDTY, g_TDBY, g_BBase128, g_B4Ratio, g_B240Ratio, g_B256Ratio,
+                 g_BLimit);
+}
