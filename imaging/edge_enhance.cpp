@@ -1,0 +1,56 @@
+// Edge enhancement: sharpens the three head planes with one correction per
+// pixel, the Laplacian of the luminance plane (taken before the colour
+// corrections) times EdgeEnhanceR.
+#include <cstdint>
+
+#include "app/settings.h"
+#include "imaging/page_buffers.h"
+#include "imaging/page_passes.h"
+
+namespace {
+
+// Luminance values lie in 0..1020, so the Laplacian lies in -4080..4080;
+// its corrections are tabled once per run.
+constexpr int kLaplacianMax = 4 * 1020;
+int16_t g_correction[2 * kLaplacianMax + 1];
+
+// L x k rounded half up (truncation toward zero of L x k + 0.5), held at the
+// limits of a signed 16-bit value instead of wrapping.
+inline int16_t Correction(int L, double k) {
+  const double x = double(L) * k + 0.5;
+  if (x >= 32767.0) return 32767;
+  if (x <= -32768.0) return -32768;
+  return static_cast<int16_t>(static_cast<int>(x));
+}
+
+inline int16_t AddCorrection(int16_t level, int d) {
+  const int v = level + d;
+  if (v < 0) return 0;
+  if (v > 32767) return 32767;
+  return static_cast<int16_t>(v);
+}
+
+}  // namespace
+
+void EnhanceEdges() {
+  if (g_Edge == 0) return;
+  const double k = double(g_EdgeEnhanceR);
+  for (int L = -kLaplacianMax; L <= kLaplacianMax; ++L) g_correction[L + kLaplacianMax] = Correction(L, k);
+
+  // Border pixels of the treated area keep their levels.
+  for (int i = 1; i < kPageRows - 1; ++i) {
+    const int16_t* y = g_lumaPlane + i * kPageColumns;
+    const int16_t* up = y - kPageColumns;
+    const int16_t* down = y + kPageColumns;
+    int16_t* e = g_headPlanes + i * kPlaneStride;
+    for (int j = 1; j < kPageColumns - 1; ++j) {
+      const int L = 4 * y[j] - up[j] - down[j] - y[j - 1] - y[j + 1];
+      const int d = (L >= -kLaplacianMax && L <= kLaplacianMax) ? g_correction[L + kLaplacianMax]
+                                                                : Correction(L, k);
+      int16_t* level = e + j * 3;
+      level[0] = AddCorrection(level[0], d);
+      level[1] = AddCorrection(level[1], d);
+      level[2] = AddCorrection(level[2], d);
+    }
+  }
+}
