@@ -1,0 +1,23 @@
+// Every setting of the two initialisation files, described once: where it is
+// read from, its kind, its default text and the global it fills. LoadSettings
+// reads in this order; tools list the settings from it.
+#pragma once
+
+#include <cstddef>
+
+enum class SettingKind { Letter, Short, Long, Real, Name };
+
+struct SettingDescriptor {
+  const char* file;         // "tyq00.ini" or "basmedia.ini", in the system directory
+  const char* section;      // e.g. "Image"
+  const char* key;          // e.g. "SatValue"
+  SettingKind kind;
+  const char* defaultText;  // as passed to the reader ("G", "200", "0.40", "normal.cct")
+  void* address;            // char, int16_t, int32_t, float or char[15]
+};
+
+extern const SettingDescriptor g_settingTable[];
+extern const size_t g_settingCount;
+
+// Size of a Name setting's buffer: 14 characters and the terminating zero.
+constexpr unsigned kSettingNameSize = 15;
