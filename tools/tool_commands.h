@@ -1,0 +1,15 @@
+// The commands of vyrtool, one line each: `vyrtool NAME [args]` runs the
+// function with argv[0] being NAME. Each returns the program's exit status.
+#pragma once
+
+int RunSettingsTool(int argc, char** argv);
+
+struct ToolCommand {
+  const char* name;
+  int (*run)(int argc, char** argv);
+  const char* summary;
+};
+
+inline constexpr ToolCommand kToolCommands[] = {
+    {"settings", RunSettingsTool, "[--root DIR]  every setting the engine will use"},
+};
