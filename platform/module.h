@@ -13,6 +13,11 @@ HMODULE LoadLibraryA(const char* windowsName);
 FARPROC GetProcAddress(HMODULE module, const char* name);
 void FreeLibrary(HMODULE module);
 
-// Tests: search this directory instead of the program's own (and its
-// ../lib/vyr and the system path). An empty string restores the normal search.
+// Tests: search this directory in place of the program's own; its ../lib/vyr
+// and then the system's library path follow as usual. An empty string (or
+// nullptr) restores the program's own directory.
+//
+// Only bare names load: a name with '/' or '\\', "." or ".." gives nullptr. A
+// ".dll" extension in any case becomes ".so" and a name without an extension
+// gets ".so"; the rest keeps its case ("Lptgate.dll" is Lptgate.so).
 void ModuleSetSearchDirectory(const char* dir);
