@@ -3,6 +3,7 @@
 #pragma once
 
 int RunSettingsTool(int argc, char** argv);
+int RunMakeDemoTool(int argc, char** argv);
 
 struct ToolCommand {
   const char* name;
@@ -12,4 +13,5 @@ struct ToolCommand {
 
 inline constexpr ToolCommand kToolCommands[] = {
     {"settings", RunSettingsTool, "[--root DIR]  every setting the engine will use"},
+    {"make-demo", RunMakeDemoTool, "DIR  a demonstration disk (settings, tables, a test page)"},
 };

@@ -1,0 +1,96 @@
+#include "app/print_dlg.h"
+
+#include <cstring>
+
+#include "framework/winapp.h"
+#include "imaging/page_buffers.h"
+#include "platform/paths.h"
+#include "printer/printer_commands.h"
+
+CPrintDlg::CPrintDlg(CWnd* parent)
+    : CDialog(IDD_PRINT_DIALOG, parent),
+      m_pProgress(nullptr),
+      m_pPercentText(nullptr),
+      m_pElapsedText(nullptr),
+      m_nCopies(0),
+      m_nPageFiles(0),
+      m_nCopiesDone(0),
+      m_pPageFile(nullptr),
+      m_szCaption{},
+      m_hIcon(nullptr),
+      m_bPassesDone(0),
+      m_bCopyStarted(0) {
+  CWinApp* app = AfxGetApp();
+  if (app != nullptr) m_hIcon = app->LoadIcon(IDR_MAINFRAME);
+}
+
+void CPrintDlg::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
+
+BOOL CPrintDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  GetWindowText(m_szCaption, sizeof m_szCaption);
+
+  if (g_bTestPrint) {
+    char path[256 + 16];
+    GetSystemDirectoryA(path, 256);
+    std::strcat(path, "\\vyrtest.bmp");
+    m_pPageFile = OpenWindowsFile(path, "rb");
+  } else {
+    m_pPageFile = OpenWindowsFile("c:\\abx.1", "rb");
+  }
+
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+  m_pProgress = GetDlgItem(IDC_PROGRESS);
+  if (m_pProgress != nullptr) {
+    m_pProgress->SendMessage(PBM_SETRANGE, 0, static_cast<LPARAM>(100) << 16);
+    m_pProgress->SendMessage(PBM_SETPOS, 0);
+  }
+  m_pPercentText = GetDlgItem(IDC_PERCENT_TEXT);
+  if (m_pPercentText != nullptr) m_pPercentText->SetWindowText("0%");
+  m_pElapsedText = GetDlgItem(IDC_ELAPSED_TEXT);
+  if (m_pElapsedText != nullptr) m_pElapsedText->SetWindowText("00: 00: 00");
+
+  m_nCopiesDone = 0;
+  SetTimer(kJobTimerId, kJobTimerPeriodMs);
+  return TRUE;
+}
+
+void CPrintDlg::OnOK() { CDialog::OnOK(); }
+
+void CPrintDlg::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  // Minimised: the icon centred in the client area.
+  int iconWidth = GetSystemMetrics(SM_CXICON);
+  int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT rect;
+  GetClientRect(&rect);
+  int x = (rect.right - rect.left - iconWidth + 1) / 2;
+  int y = (rect.bottom - rect.top - iconHeight + 1) / 2;
+  DrawIcon(x, y, m_hIcon);
+}
+
+HICON CPrintDlg::OnQueryDragIcon() { return m_hIcon; }
+
+void CPrintDlg::OnClose() { CDialog::OnClose(); }
+
+void CPrintDlg::OnDestroy() {
+  CDialog::OnDestroy();
+  // A dialog closed before the job bound the link library has nothing to end.
+  if (g_bSendRunEnd == 1 && g_hLinkLibrary != nullptr) SendRunEnd();
+  UnbindLinkLibrary();
+  if (m_pPageFile != nullptr) {
+    std::fclose(m_pPageFile);
+    m_pPageFile = nullptr;
+  }
+  for (int32_t i = 1; i <= m_nPageFiles; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "c:\\abx.%d", i);
+    DeleteWindowsFile(name);
+  }
+  SendExitSignals();
+}

@@ -1,0 +1,332 @@
+// vyrtool make-demo DIR: lays out a demonstration disk for the engine under
+// DIR (use it as VYR_ROOT): the two settings files with every key at its
+// default, a media table, a head temperature file, an identity colour-match
+// table, and a test page as the spooled page "c:\abx.1" and as the test
+// bitmap for test-print mode.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/tool_commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDemoWidth = 640;
+constexpr int kDemoHeight = 480;
+
+struct Pixel {
+  uint8_t b, g, r;
+};
+
+void Put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
+  v[at] = static_cast<uint8_t>(x);
+  v[at + 1] = static_cast<uint8_t>(x >> 8);
+}
+
+void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v[at + static_cast<size_t>(i)] = static_cast<uint8_t>(x >> (8 * i));
+}
+
+void PutFloat(std::vector<uint8_t>& v, size_t at, float x) {
+  uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  Put32(v, at, bits);
+}
+
+bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// A 24-bit bitmap file: 14-byte file header, 40-byte information header,
+// pixel rows from byte 54, each padded to a multiple of 4 bytes. `topRowFirst`
+// stores the picture's top row first (the order the page loader reads);
+// otherwise the bottom row comes first, as bitmap files usually are.
+std::vector<uint8_t> BitmapFile(int width, int height, bool topRowFirst,
+                                const std::vector<Pixel>& pixels) {
+  size_t rowSize = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> out(54 + rowSize * static_cast<size_t>(height), 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  Put32(out, 2, static_cast<uint32_t>(out.size()));
+  Put32(out, 10, 54);
+  Put32(out, 14, 40);
+  Put32(out, 18, static_cast<uint32_t>(width));
+  Put32(out, 22, static_cast<uint32_t>(height));
+  Put16(out, 26, 1);
+  Put16(out, 28, 24);
+  Put32(out, 34, static_cast<uint32_t>(rowSize * static_cast<size_t>(height)));
+  Put32(out, 38, 2835);  // 72 dots per inch
+  Put32(out, 42, 2835);
+  for (int stored = 0; stored < height; ++stored) {
+    int row = topRowFirst ? stored : height - 1 - stored;
+    uint8_t* dst = out.data() + 54 + rowSize * static_cast<size_t>(stored);
+    for (int c = 0; c < width; ++c) {
+      const Pixel& p = pixels[static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(c)];
+      dst[3 * c] = p.b;
+      dst[3 * c + 1] = p.g;
+      dst[3 * c + 2] = p.r;
+    }
+  }
+  return out;
+}
+
+uint8_t Clamp8(double v) {
+  if (v <= 0.0) return 0;
+  if (v >= 255.0) return 255;
+  return static_cast<uint8_t>(v + 0.5);
+}
+
+Pixel Rgb(double r, double g, double b) { return Pixel{Clamp8(b), Clamp8(g), Clamp8(r)}; }
+
+// Fully saturated colour of hue h (0..1) at value 255.
+Pixel Hue(double h) {
+  double x = h * 6.0;
+  int sector = static_cast<int>(x) % 6;
+  double f = x - std::floor(x);
+  double up = 255.0 * f;
+  double down = 255.0 * (1.0 - f);
+  switch (sector) {
+    case 0: return Rgb(255, up, 0);
+    case 1: return Rgb(down, 255, 0);
+    case 2: return Rgb(0, 255, up);
+    case 3: return Rgb(0, down, 255);
+    case 4: return Rgb(up, 0, 255);
+    default: return Rgb(255, 0, down);
+  }
+}
+
+// The demonstration page, 640 x 480, top row first:
+//   rows   0..119  eight colour patches: the primaries, the secondaries,
+//                  white and black, each with a lighter and a darker half;
+//   rows 120..239  skin tones from fair to deep, over a soft background;
+//   rows 240..299  a smooth grey ramp, black to white;
+//   rows 300..359  a grey scale of 16 steps;
+//   rows 360..419  the hue circle, fading to white towards its foot;
+//   rows 420..479  fine detail: line pairs of 1 to 4 pixels both ways,
+//                  a checkerboard and a ring pattern.
+std::vector<Pixel> DemoPage() {
+  std::vector<Pixel> page(static_cast<size_t>(kDemoWidth) * kDemoHeight, Rgb(255, 255, 255));
+  auto at = [&](int r, int c) -> Pixel& {
+    return page[static_cast<size_t>(r) * kDemoWidth + static_cast<size_t>(c)];
+  };
+
+  const Pixel patches[8] = {Rgb(220, 30, 30),  Rgb(30, 180, 50), Rgb(30, 60, 200),
+                            Rgb(20, 190, 220), Rgb(210, 40, 160), Rgb(245, 220, 30),
+                            Rgb(250, 250, 250), Rgb(15, 15, 15)};
+  for (int r = 0; r < 120; ++r) {
+    for (int c = 0; c < kDemoWidth; ++c) {
+      Pixel p = patches[c / 80];
+      // Upper half as is, lower half darker: the same ink at two densities.
+      double shade = r < 60 ? 1.0 : 0.7;
+      at(r, c) = Rgb(p.r * shade, p.g * shade, p.b * shade);
+    }
+  }
+
+  const Pixel skins[6] = {Rgb(255, 224, 196), Rgb(241, 194, 160), Rgb(224, 172, 125),
+                          Rgb(198, 134, 92),  Rgb(141, 85, 54),   Rgb(90, 56, 37)};
+  for (int r = 120; r < 240; ++r) {
+    for (int c = 0; c < kDemoWidth; ++c) {
+      int patch = c * 6 / kDemoWidth;
+      int left = patch * kDemoWidth / 6;
+      int width = (patch + 1) * kDemoWidth / 6 - left;
+      // A face-like oval of each tone on a pale blue-grey background.
+      double dx = (c - left - width / 2.0) / (width * 0.42);
+      double dy = (r - 180) / 52.0;
+      double d = dx * dx + dy * dy;
+      Pixel s = skins[patch];
+      if (d <= 1.0) {
+        // Gentle shading: lighter towards the upper left, as under a lamp.
+        double light = 1.06 - 0.12 * (dx + dy + 1.0) / 2.0;
+        at(r, c) = Rgb(s.r * light, s.g * light, s.b * light);
+      } else {
+        at(r, c) = Rgb(200, 208, 216);
+      }
+    }
+  }
+
+  for (int r = 240; r < 300; ++r) {
+    for (int c = 0; c < kDemoWidth; ++c) {
+      double v = c * 255.0 / (kDemoWidth - 1);
+      at(r, c) = Rgb(v, v, v);
+    }
+  }
+  for (int r = 300; r < 360; ++r) {
+    for (int c = 0; c < kDemoWidth; ++c) {
+      double v = (c / 40) * 17.0;
+      at(r, c) = Rgb(v, v, v);
+    }
+  }
+
+  for (int r = 360; r < 420; ++r) {
+    double fade = (r - 360) / 59.0;  // 0 full colour, 1 white
+    for (int c = 0; c < kDemoWidth; ++c) {
+      Pixel h = Hue(static_cast<double>(c) / kDemoWidth);
+      at(r, c) = Rgb(h.r + (255 - h.r) * fade * 0.8, h.g + (255 - h.g) * fade * 0.8,
+                     h.b + (255 - h.b) * fade * 0.8);
+    }
+  }
+
+  for (int r = 420; r < 480; ++r) {
+    for (int c = 0; c < kDemoWidth; ++c) {
+      bool dark;
+      if (c < 320) {
+        // Four blocks of 80 columns: line pairs 1, 2, 3 and 4 pixels wide,
+        // vertical lines in the upper half, horizontal in the lower.
+        int width = c / 80 + 1;
+        dark = r < 450 ? (c / width) % 2 == 0 : (r / width) % 2 == 0;
+      } else if (c < 400) {
+        dark = ((r / 4) + (c / 4)) % 2 == 0;
+      } else {
+        double dx = c - 520.0;
+        double dy = r - 450.0;
+        dark = static_cast<int>(std::sqrt(dx * dx + dy * dy) / 3.0) % 2 == 0;
+      }
+      at(r, c) = dark ? Rgb(20, 20, 20) : Rgb(240, 240, 240);
+    }
+  }
+  return page;
+}
+
+// The identity colour-match table: a 24-bit bitmap of 33 x 1089 pixels whose
+// entry (iR, iG, iB) sits in column iB of picture row iR * 33 + iG and holds
+// its own node levels, stored bottom row first.
+std::vector<uint8_t> IdentityColorMatchTable() {
+  auto node = [](int k) { return static_cast<uint8_t>(k == 0 ? 0 : 8 * k - 1); };
+  std::vector<Pixel> pixels(33 * 1089);
+  for (int iR = 0; iR < 33; ++iR) {
+    for (int iG = 0; iG < 33; ++iG) {
+      for (int iB = 0; iB < 33; ++iB) {
+        pixels[static_cast<size_t>((iR * 33 + iG) * 33 + iB)] = Pixel{node(iB), node(iG), node(iR)};
+      }
+    }
+  }
+  return BitmapFile(33, 1089, false, pixels);
+}
+
+// Media table: 30 rows of cyan, magenta, yellow sensitivities, then the
+// levels at page values 32 and 224 of the three colours. The rows the default
+// rank letters pick (G for the sensitivities, D for the levels) hold the
+// values the engine also falls back on; the other rows step around them as
+// other media would.
+std::vector<uint8_t> MediaTableFile() {
+  std::vector<uint8_t> out(720, 0);
+  for (int colour = 0; colour < 3; ++colour) {
+    for (int row = 0; row < 30; ++row) {
+      float sensitivity = static_cast<float>(1.0 + (row - 6) * 0.02);
+      PutFloat(out, static_cast<size_t>(colour * 120 + row * 4), sensitivity);
+    }
+  }
+  for (int column = 0; column < 6; ++column) {
+    bool at224 = column % 2 == 1;
+    for (int row = 0; row < 30; ++row) {
+      int level = at224 ? 720 + (row - 3) * 12 : 320 + (row - 3) * 6;
+      Put16(out, static_cast<size_t>(360 + column * 60 + row * 2), static_cast<uint16_t>(level));
+    }
+  }
+  return out;
+}
+
+// Head temperature curves: cyan, magenta, yellow, 71 points each, 1.0 at the
+// reference point 36 and rising gently through it.
+std::vector<uint8_t> TemperatureFile() {
+  std::vector<uint8_t> out(852, 0);
+  const double slope[3] = {0.0060, 0.0055, 0.0065};
+  for (int colour = 0; colour < 3; ++colour) {
+    for (int i = 0; i < 71; ++i) {
+      float v = static_cast<float>(1.0 + (i - 36) * slope[colour]);
+      PutFloat(out, static_cast<size_t>(colour * 284 + i * 4), v);
+    }
+  }
+  return out;
+}
+
+std::string SettingsFile() {
+  std::string s;
+  s += "; Engine settings: media rows, colour correction, image enhancement.\n";
+  s += "; Every key holds its default.\n";
+  s += "[MediaRank]\n";
+  for (const char* key : {"sensC", "sensM", "sensY"}) s += std::string(key) + "=G\n";
+  for (const char* key : {"TDTC", "TDBC", "TDTM", "TDBM", "TDTY", "TDBY"}) s += std::string(key) + "=D\n";
+  s += "\n[ColCorPalam]\n";
+  for (const char* key : {"Rr", "Rg", "Rb", "Gr", "Gg", "Gb", "Br", "Bg", "Bb", "Cr", "Cg", "Cb",
+                          "Mr", "Mg", "Mb", "Yr", "Yg", "Yb"})
+    s += std::string(key) + "=0\n";
+  for (const char* key : {"Srt", "Sgt", "Sbt", "Sct", "Smt", "Syt", "Srb", "Sgb", "Sbb", "Scb", "Smb", "Syb"})
+    s += std::string(key) + "=1.0\n";
+  s += "\n[Image]\n";
+  s += "Contrast=0\nContrastBottom=50\nContrastTop=200\nContrastLeft=30\nContrastRight=230\n";
+  s += "Saturation=0\nSatValue=2.0\nColor=1\nSetup=1\nEdge=2\nEdgeEnhanceR=0.40\n";
+  s += "MatchFile=normal.cct\nDigitalCamera=0\n";
+  return s;
+}
+
+std::string MediaBaseFile() {
+  std::string s;
+  s += "; Media base values. Every key holds its default.\n";
+  s += "[BaseMedia]\n";
+  for (const char* key : {"RBase32", "GBase32", "BBase32"}) s += std::string(key) + "=100\n";
+  for (const char* key : {"RBase128", "GBase128", "BBase128"}) s += std::string(key) + "=200\n";
+  for (const char* key : {"RBase224", "GBase224", "BBase224"}) s += std::string(key) + "=300\n";
+  for (const char* key : {"Prg", "Prb", "Pgr", "Pgb", "Pbr", "Pbg", "Qrg", "Qrb", "Qgr", "Qgb", "Qbr",
+                          "Qbg", "Rrg", "Rrb", "Rgr", "Rgb", "Rbr", "Rbg"})
+    s += std::string(key) + "=0\n";
+  for (const char* key : {"OVbg", "OVgb", "OVrg"}) s += std::string(key) + "=1.0\n";
+  for (const char* key : {"R4Ratio", "G4Ratio", "B4Ratio"}) s += std::string(key) + "=0.7\n";
+  for (const char* key : {"R240Ratio", "G240Ratio", "B240Ratio"}) s += std::string(key) + "=1.2\n";
+  for (const char* key : {"R256Ratio", "G256Ratio", "B256Ratio"}) s += std::string(key) + "=1.4\n";
+  for (const char* key : {"RLimit", "GLimit", "BLimit"}) s += std::string(key) + "=1019\n";
+  return s;
+}
+
+}  // namespace
+
+int RunMakeDemoTool(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: vyrtool make-demo DIR\n");
+    return 2;
+  }
+  fs::path root = argv[1];
+  fs::path system = root / "windows" / "system";
+  fs::path drive = root / "c";
+  std::error_code ec;
+  fs::create_directories(system, ec);
+  if (!ec) fs::create_directories(drive, ec);
+  if (ec) {
+    std::fprintf(stderr, "vyrtool: cannot create %s: %s\n", root.c_str(), ec.message().c_str());
+    return 1;
+  }
+
+  std::vector<Pixel> page = DemoPage();
+  struct Output {
+    fs::path path;
+    std::vector<uint8_t> bytes;
+  };
+  std::string settings = SettingsFile();
+  std::string media = MediaBaseFile();
+  const Output outputs[] = {
+      {system / "tyq00.ini", std::vector<uint8_t>(settings.begin(), settings.end())},
+      {system / "basmedia.ini", std::vector<uint8_t>(media.begin(), media.end())},
+      {system / "media.rtb", MediaTableFile()},
+      {system / "tempera.tur", TemperatureFile()},
+      {system / "normal.cct", IdentityColorMatchTable()},
+      {system / "vyrtest.bmp", BitmapFile(kDemoWidth, kDemoHeight, false, page)},
+      {drive / "abx.1", BitmapFile(kDemoWidth, kDemoHeight, true, page)},
+  };
+  for (const Output& output : outputs) {
+    if (!WriteBytes(output.path, output.bytes)) {
+      std::fprintf(stderr, "vyrtool: cannot write %s\n", output.path.c_str());
+      return 1;
+    }
+  }
+  std::printf("demonstration disk laid out in %s\n", root.c_str());
+  return 0;
+}
