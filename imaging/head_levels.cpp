@@ -62,10 +62,13 @@ PairTables g_pairs[3][2];
 inline double FiniteOrZero(double x) { return std::isfinite(x) ? x : 0.0; }
 
 // Gammas of one dye: exponents that carry the media's levels at input 32 and
-// 224 onto the Base settings, held as single floats.
+// 224 onto the Base settings, held as single floats. They exist only when
+// every logarithm has a positive argument and neither Base is 1 (whose
+// logarithm 0 would be divided by).
 struct DyeGammas {
   float top;     // at input level 32
   float bottom;  // at input level 224
+  bool usable;
 };
 
 void ComputeGammas(DyeGammas gamma[3]) {
@@ -79,11 +82,25 @@ void ComputeGammas(DyeGammas gamma[3]) {
     gamma[x].top = static_cast<float>(std::log10(double(levelAt32)) / std::log10(double(base32[x])));
     gamma[x].bottom =
         static_cast<float>(std::log10(double(levelAt224)) / std::log10(double(base224[x])));
+    gamma[x].usable = levelAt32 > 0 && levelAt224 > 0 && base32[x] > 0 && base32[x] != 1 &&
+                      base224[x] > 0 && base224[x] != 1;
   }
 }
 
 void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables* t) {
   const Dye x = spec.corrected, y = spec.interferer;
+  const int16_t* toneY = g_mediaToneTables[y];
+  t->overlapIsOne = (spec.overlap == nullptr || *spec.overlap == 1.0f);
+  t->overlap = spec.overlap ? double(*spec.overlap) : 1.0;
+  t->anyCorrection = false;
+
+  // Without the gammas of both dyes, or without the logarithms of the
+  // interferer's anchor tone values, the pair has no correction to give.
+  if (!gamma[x].usable || !gamma[y].usable || toneY[32] <= 0 || toneY[224] <= 0) {
+    for (int i = 0; i < 256; ++i) t->c[i] = t->f[i] = 0.0;
+    return;
+  }
+
   const double P = double(g_DensityCoef[spec.coef]);
   const double Q = double(g_DensityCoef[6 + spec.coef]);
   const double R = double(g_DensityCoef[12 + spec.coef]);
@@ -95,7 +112,6 @@ void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables*
   const float k1 = static_cast<float>(((gBY / gBX) * Q - (gBY / gTX) * senY * P) / 192.0);
   const float k0 =
       static_cast<float>(((gBY / gBX) * Q * 32.0 - (gBY / gTX) * senY * P * 224.0) / 192.0);
-  t->anyCorrection = false;
   for (int n = 0; n < 256; ++n) {
     t->c[n] = FiniteOrZero(double(n) * double(k1) - double(k0));
     if (t->c[n] != 0.0) t->anyCorrection = true;
@@ -103,8 +119,8 @@ void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables*
 
   // The interferer's weight is h at its level-32 tone value and 1 at its
   // level-224 one, linear in the logarithm of its tone value; below input 32
-  // it falls from h towards 0 with log10(v + 1).
-  const int16_t* toneY = g_mediaToneTables[y];
+  // it falls from h towards 0 with log10(v + 1). A tone value without a
+  // logarithm drops the pair at that input level.
   const double h = senY * R / (gTY - gBY + 1.0);
   const double L32 = std::log10(double(toneY[32]));
   const double L224 = std::log10(double(toneY[224]));
@@ -112,22 +128,21 @@ void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables*
     const double v = double(toneY[m]);
     double f;
     if (m >= 32)
-      f = 1.0 - (1.0 - h) * (L224 - std::log10(v)) / (L224 - L32);
+      f = v > 0.0 ? 1.0 - (1.0 - h) * (L224 - std::log10(v)) / (L224 - L32) : 0.0;
     else
-      f = h * std::log10(v + 1.0) / L32;
+      f = v + 1.0 > 0.0 ? h * std::log10(v + 1.0) / L32 : 0.0;
     t->f[m] = FiniteOrZero(f);
   }
-
-  t->overlapIsOne = (spec.overlap == nullptr || *spec.overlap == 1.0f);
-  t->overlap = spec.overlap ? double(*spec.overlap) : 1.0;
 }
 
-// Rounds a level onto the integer scale: negative results are 0, and the
-// top is held at what a signed 16-bit level can carry.
+// Rounds a level onto the integer scale and keeps it a 10-bit head level:
+// a negative result is 0, a correction that would raise a level past 1023
+// stops there.
+constexpr int kTopLevel = 1023;
 inline int16_t RoundLevel(double level) {
   const double x = level + 0.5;
   if (!(x >= 1.0)) return 0;
-  if (x >= 32767.0) return 32767;
+  if (x >= double(kTopLevel)) return kTopLevel;
   return static_cast<int16_t>(static_cast<int>(x));
 }
 
