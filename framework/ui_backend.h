@@ -42,7 +42,8 @@ void UiInstall(const UiBackend* backend);
 // The answer VYR_ANSWERS (or what UiSetAnswers set) gives to question
 // `number`: true for yes; no when unlisted.
 bool UiAnswerFor(unsigned number);
-// Tests: replace the answers, in the VYR_ANSWERS syntax.
+// Tests: replace the answers, in the VYR_ANSWERS syntax; nullptr goes back to
+// VYR_ANSWERS.
 void UiSetAnswers(const char* answers);
 
 // Tests: a record back end writing to `path` (what VYR_UI=record:path makes).
