@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "lptgate_module.h"
+#include "support/lptgate_module.h"
 #include "support/virtual_printer.h"
 
 namespace {

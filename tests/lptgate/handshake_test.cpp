@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "lptgate_module.h"
+#include "support/lptgate_module.h"
 #include "platform/clock.h"
 
 namespace {
