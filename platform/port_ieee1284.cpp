@@ -118,12 +118,11 @@ void RealWrite(void*, uint16_t addr, uint8_t value) {
   // The status register is read-only.
 }
 
+// Only a port that could be opened and claimed counts: one this process may
+// not use is absent to the engine.
 bool RealIsPortBase(void*, uint16_t base) {
-  FindPorts();
-  // A port that could not be opened or claimed is absent to the engine.
-  for (int i = 0; i < g_bus.count; ++i)
-    if (g_bus.ports[i].base == base) return g_bus.ports[i].state != PortState::Failed;
-  return false;
+  int reg = 0;
+  return PortAt(base, &reg) != nullptr && reg == 0;
 }
 
 void RealClose(void*) {

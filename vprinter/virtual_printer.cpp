@@ -672,10 +672,10 @@ const PortBackend* VirtualPrinterBackend(VirtualPrinter* vp) { return &vp->backe
 
 const std::vector<VpBlock>& VirtualPrinterBlocks(const VirtualPrinter* vp) { return vp->blocks; }
 int VirtualPrinterResetCount(const VirtualPrinter* vp) { return vp->resets; }
-const std::vector<std::vector<uint8_t>>& VirtualPrinterSignalRuns(const VirtualPrinter* vp) {
-  // A run still pending is part of what was seen, though not yet ended.
-  if (!vp->pendingRun.empty()) FlushSignals(const_cast<VirtualPrinter*>(vp), 0);
-  return vp->signalRuns;
+std::vector<std::vector<uint8_t>> VirtualPrinterSignalRuns(const VirtualPrinter* vp) {
+  std::vector<std::vector<uint8_t>> runs = vp->signalRuns;
+  if (!vp->pendingRun.empty()) runs.push_back(vp->pendingRun);
+  return runs;
 }
 uint8_t VirtualPrinterParam14(const VirtualPrinter* vp) { return vp->param14; }
 uint8_t VirtualPrinterParam15(const VirtualPrinter* vp) { return vp->param15; }

@@ -68,8 +68,9 @@ const std::vector<VpBlock>& VirtualPrinterBlocks(const VirtualPrinter* vp);
 int VirtualPrinterResetCount(const VirtualPrinter* vp);
 // Every run of data-register writes that no strobe followed, in order. A run
 // ends at the next control write or status read, so two patterns written
-// back to back without either form one run.
-const std::vector<std::vector<uint8_t>>& VirtualPrinterSignalRuns(const VirtualPrinter* vp);
+// back to back without either form one run. A run still under way is
+// included as it stands.
+std::vector<std::vector<uint8_t>> VirtualPrinterSignalRuns(const VirtualPrinter* vp);
 // Current parameter values: 0x14 and 0x15 one byte each, 0x0C two bytes.
 uint8_t VirtualPrinterParam14(const VirtualPrinter* vp);
 uint8_t VirtualPrinterParam15(const VirtualPrinter* vp);
