@@ -36,10 +36,15 @@ extern uint8_t g_temperatureTables[3][71];
 int32_t SyncPrinterParameters();  // 0 done, 1 failed
 int32_t ReadHeadParameter(int colour);  // 1, or -1
 void DownloadTemperatureTable();
+// A curve whose point 36 is 0 or not a number, or with a point that is not a
+// finite number, is taken as flat: every entry head parameter x sensitivity.
 void BuildTemperatureTables();
 int32_t WaitPrinterReady();  // 0 ready, 1 failed
 int32_t SendStartPage();
 int32_t SendPageEnd();
 int32_t SendRunEnd();
+// Written to the data registers of 0x378, 0x3BC, 0x278 and 0x2BC, 1 ms before
+// each byte; a base that is not a parallel port keeps its pauses but is not
+// written to.
 void SendStartSignals();
 void SendExitSignals();

@@ -362,32 +362,6 @@ TEST_F(CommandSequencesTest, PageStartIsHeldBackByAPrinterFault) {
   }
 }
 
-TEST_F(CommandSequencesTest, StatusFaultsGiveTheOperatorsAnswer) {
-  ScopedVirtualPrinter printer;
-  Connect(printer);
-  VirtualPrinterSetFault(printer_, VpFault::Stuck);
-  VirtualPrinterSetFault(printer_, VpFault::Paper);
-  {
-    RecordUi ui("2026=yes");
-    const int resets = VirtualPrinterResetCount(printer_);
-    EXPECT_EQ(QueryPrinterStatus(), 3);
-    EXPECT_EQ(VirtualPrinterResetCount(printer_), resets + 1);
-  }
-  {
-    RecordUi ui("2026=no");
-    EXPECT_EQ(QueryPrinterStatus(), 2);
-  }
-  VirtualPrinterClearFault(printer_);
-  VirtualPrinterSetFault(printer_, VpFault::Stuck);
-  {
-    RecordUi ui;
-    EXPECT_EQ(QueryPrinterStatus(), 1);
-    EXPECT_THAT(ui.Events(), IsEmpty());
-  }
-  VirtualPrinterClearFault(printer_);
-  EXPECT_EQ(QueryPrinterStatus(), 0);
-}
-
 TEST_F(CommandSequencesTest, PageEndAndRunEndDifferOnlyInTheirDataByte) {
   ScopedVirtualPrinter printer;
   Connect(printer);
