@@ -32,11 +32,16 @@ class ScratchRoot {
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vyr-printer-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    if (mkdtemp(name.data()) != nullptr) path_ = name.data();
+    if (mkdtemp(name.data()) == nullptr) {
+      ADD_FAILURE() << "no scratch folder under " << pattern;
+      return;
+    }
+    path_ = name.data();
     std::filesystem::create_directories(path_ + "/windows/system");
     PathsSetRoot(path_);
   }
   ~ScratchRoot() {
+    if (path_.empty()) return;
     PathsSetRoot("");
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
