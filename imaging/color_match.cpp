@@ -32,26 +32,54 @@ constexpr uint32_t kTableBytes = kTableRows * kTableRowBytes;  // 108900
 // working memory that cannot be had rather than attempted.
 constexpr uint64_t kMaxTableBlock = 64u << 20;
 
-// One axis of a pixel: the byte offsets of its lower and upper lattice cells
-// within the table and their weights.
-struct AxisWeights {
-  int lower[256];
-  int upper[256];
-  float wLower[256];
-  float wUpper[256];
+// Where a level lies within its lattice cell decides both of its axis
+// weights: 0 (on a node), 1..6 sevenths in the first cell, 1..7 eighths in the
+// others. So the eight corner weights of a pixel depend only on the three
+// classes, and the 14 x 14 x 14 combinations are worked out once per page.
+constexpr int kClasses = 14;
+
+// Two doubles handled together (a GCC/Clang vector, two lanes of SSE2); lane
+// arithmetic is ordinary double arithmetic.
+typedef double Pair __attribute__((vector_size(16)));
+
+struct Axis {
+  uint8_t weightClass[256];
+  int lower[256];  // entry index of the lower cell along this axis
+  int step[256];   // entry index step to the upper cell (0 at the last node)
 };
 
-void BuildAxis(AxisWeights& a, int cellBytes) {
+void BuildAxis(Axis& a, int entryStep, float wLower[kClasses], float wUpper[kClasses]) {
   for (int v = 0; v < 256; ++v) {
     const int k = LatticeCell(v);
-    const int n = LatticeNode(k);
-    const int k1 = k == kLatticeSize - 1 ? k : k + 1;
-    const double q = static_cast<double>(v - n) / (k == 0 ? 7.0 : 8.0);
-    a.lower[v] = k * cellBytes;
-    a.upper[v] = k1 * cellBytes;
-    a.wUpper[v] = static_cast<float>(q);
-    a.wLower[v] = static_cast<float>(1.0 - q);
+    const int offset = v - LatticeNode(k);
+    const int cls = offset == 0 ? 0 : k == 0 ? offset : 6 + offset;
+    const double q = static_cast<double>(offset) / (k == 0 ? 7.0 : 8.0);
+    a.weightClass[v] = static_cast<uint8_t>(cls);
+    a.lower[v] = k * entryStep;
+    a.step[v] = k == kLatticeSize - 1 ? 0 : entryStep;
+    wUpper[cls] = static_cast<float>(q);
+    wLower[cls] = static_cast<float>(1.0 - q);
   }
+}
+
+// Corner weights for every class triple: corner (i, j, k) with i, j, k = 0
+// for the lower and 1 for the upper cell of red, green and blue is element
+// i * 4 + j * 2 + k; each is the product of three single floats rounded to a
+// single float. They are kept in float storage on purpose: GCC 12 at -O2
+// vectorises a loop that stores (double)(float)x into doubles without the
+// rounding to float.
+void BuildCornerWeights(float (*corner)[8], const float wLower[kClasses], const float wUpper[kClasses]) {
+  for (int cr = 0; cr < kClasses; ++cr)
+    for (int cg = 0; cg < kClasses; ++cg)
+      for (int cb = 0; cb < kClasses; ++cb) {
+        float* w = corner[(cr * kClasses + cg) * kClasses + cb];
+        const double r[2] = {wLower[cr], wUpper[cr]};
+        const double g[2] = {wLower[cg], wUpper[cg]};
+        const double b[2] = {wLower[cb], wUpper[cb]};
+        for (int i = 0; i < 2; ++i)
+          for (int j = 0; j < 2; ++j)
+            for (int k = 0; k < 2; ++k) w[i * 4 + j * 2 + k] = static_cast<float>(r[i] * g[j] * b[k]);
+      }
 }
 
 uint32_t ReadU32(const uint8_t* p) {
@@ -134,12 +162,23 @@ void ApplyColorMatch(int width, int height, uint8_t* page, CWnd* progress) {
   uint8_t* table = LoadColorMatchTable();
   if (!table) return;
 
-  // Byte offsets of a lattice cell along each axis: red picks a block of 33
-  // rows, green a row, blue a pixel within it.
-  static AxisWeights red, green, blue;
-  BuildAxis(red, kLatticeSize * kTableRowBytes);
-  BuildAxis(green, kTableRowBytes);
-  BuildAxis(blue, 3);
+  // The table's bytes as doubles, two pairs to an entry (blue, green) and
+  // (red, 0), so that each corner costs two paired multiplications.
+  static Pair entries[kLatticeSize * kLatticeSize * kLatticeSize][2];
+  for (int e = 0; e < kLatticeSize * kLatticeSize * kLatticeSize; ++e) {
+    const uint8_t* src = table + (e / kLatticeSize) * kTableRowBytes + (e % kLatticeSize) * 3;
+    entries[e][0] = Pair{static_cast<double>(src[0]), static_cast<double>(src[1])};
+    entries[e][1] = Pair{static_cast<double>(src[2]), 0.0};
+  }
+  std::free(table);
+
+  static Axis red, green, blue;
+  static float corner[kClasses * kClasses * kClasses][8];
+  float wLower[kClasses], wUpper[kClasses];
+  BuildAxis(red, kLatticeSize * kLatticeSize, wLower, wUpper);
+  BuildAxis(green, kLatticeSize, wLower, wUpper);
+  BuildAxis(blue, 1, wLower, wUpper);
+  BuildCornerWeights(corner, wLower, wUpper);
 
   const size_t stride = 3 * static_cast<size_t>(width) + 30;
   for (int y = 0; y < height; ++y) {
@@ -148,30 +187,25 @@ void ApplyColorMatch(int width, int height, uint8_t* page, CWnd* progress) {
     uint8_t* px = page + y * stride;
     for (int x = 0; x < width; ++x, px += 3) {
       const int b = px[0], g = px[1], r = px[2];
-      const int rOff[2] = {red.lower[r], red.upper[r]};
-      const int gOff[2] = {green.lower[g], green.upper[g]};
-      const int bOff[2] = {blue.lower[b], blue.upper[b]};
-      const double rW[2] = {red.wLower[r], red.wUpper[r]};
-      const double gW[2] = {green.wLower[g], green.wUpper[g]};
-      const double bW[2] = {blue.wLower[b], blue.wUpper[b]};
-      double sum0 = 0.0, sum1 = 0.0, sum2 = 0.0;
-      for (int i = 0; i < 2; ++i) {
-        for (int j = 0; j < 2; ++j) {
-          const double rg = rW[i] * gW[j];  // exact: two single floats
-          const uint8_t* row = table + rOff[i] + gOff[j];
-          for (int k = 0; k < 2; ++k) {
-            const double w = static_cast<float>(rg * bW[k]);
-            const uint8_t* e = row + bOff[k];
-            sum0 += w * e[0];
-            sum1 += w * e[1];
-            sum2 += w * e[2];
-          }
-        }
-      }
+      const float* w =
+          corner[(red.weightClass[r] * kClasses + green.weightClass[g]) * kClasses + blue.weightClass[b]];
+      const int base = red.lower[r] + green.lower[g] + blue.lower[b];
+      const int dr = red.step[r], dg = green.step[g], db = blue.step[b];
+      const Pair(*e)[2] = entries + base;
+      // Corner i: its weight times its entry; the sums are exact (see above),
+      // so they are added pairwise rather than one after another.
+      auto term = [&](int i, int at, int half) { return static_cast<double>(w[i]) * e[at][half]; };
+      auto sum = [&](int half) {
+        return ((term(0, 0, half) + term(1, db, half)) + (term(2, dg, half) + term(3, dg + db, half))) +
+               ((term(4, dr, half) + term(5, dr + db, half)) +
+                (term(6, dr + dg, half) + term(7, dr + dg + db, half)));
+      };
+      const Pair blueGreen = sum(0);
+      const Pair redZero = sum(1);
+      const double sum0 = blueGreen[0], sum1 = blueGreen[1], sum2 = redZero[0];
       px[0] = static_cast<uint8_t>(sum0);
       px[1] = static_cast<uint8_t>(sum1);
       px[2] = static_cast<uint8_t>(sum2);
     }
   }
-  std::free(table);
 }

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "framework/afx.h"
 
@@ -20,55 +21,57 @@ namespace {
 constexpr ptrdiff_t kBlock = 16;
 
 // v + 1 where the neighbour a is brighter, else v (never past 255: a > v).
-inline uint8_t RaiseTowards(uint8_t v, uint8_t a) { return static_cast<uint8_t>(v + (a > v ? 1 : 0)); }
+inline uint8_t RaiseTowards(uint8_t v, uint8_t a) { return static_cast<uint8_t>(v + (a > v)); }
 
 // v - 1 where a + 1 < v, that is where the neighbour is at least two darker.
 // Written as a < v - 1 with the subtraction held at 0, so it stays in bytes:
 // a neighbour of 255 never lowers anything.
 inline uint8_t LowerTowards(uint8_t v, uint8_t a) {
-  const uint8_t vm = static_cast<uint8_t>(v > 0 ? v - 1 : 0);
-  return static_cast<uint8_t>(v - (a < vm ? 1 : 0));
-}
-
-// Pass A: dst[p] from src[p] and src[p + off] for p in [0, n).
-void PassA(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off, int sign) {
-  ptrdiff_t p = 0;
-  if (sign > 0) {
-    for (; p + kBlock <= n; p += kBlock)
-      for (ptrdiff_t j = 0; j < kBlock; ++j) dst[p + j] = RaiseTowards(src[p + j], src[p + j + off]);
-    for (; p < n; ++p) dst[p] = RaiseTowards(src[p], src[p + off]);
-  } else {
-    for (; p + kBlock <= n; p += kBlock)
-      for (ptrdiff_t j = 0; j < kBlock; ++j) dst[p + j] = LowerTowards(src[p + j], src[p + j + off]);
-    for (; p < n; ++p) dst[p] = LowerTowards(src[p], src[p + off]);
-  }
+  const uint8_t vm = static_cast<uint8_t>(v - (v != 0));
+  return static_cast<uint8_t>(v - (a < vm));
 }
 
 // Pass B, raising: v + 1 where the value behind (b) is not darker (b + 1 > v)
 // and the value ahead (f) is brighter.
 inline uint8_t RaiseBetween(uint8_t v, uint8_t f, uint8_t b) {
-  return static_cast<uint8_t>(v + ((b >= v) & (f > v) ? 1 : 0));
+  return static_cast<uint8_t>(v + ((b >= v) & (f > v)));
 }
 
 // Pass B, lowering: v - 1 where b + 1 < v and f < v.
 inline uint8_t LowerBetween(uint8_t v, uint8_t f, uint8_t b) {
-  const uint8_t vm = static_cast<uint8_t>(v > 0 ? v - 1 : 0);
-  return static_cast<uint8_t>(v - ((b < vm) & (f < v) ? 1 : 0));
+  const uint8_t vm = static_cast<uint8_t>(v - (v != 0));
+  return static_cast<uint8_t>(v - ((b < vm) & (f < v)));
 }
 
-void PassB(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off, int sign) {
+// Pass A: dst[p] = step(src[p], src[p + off]) for p in [0, n). Each block is
+// copied into locals first, so the compiler knows the grids do not overlap
+// within it and can compare all 16 bytes at once.
+template <uint8_t (*Step)(uint8_t, uint8_t)>
+void PassA(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
   ptrdiff_t p = 0;
-  if (sign > 0) {
-    for (; p + kBlock <= n; p += kBlock)
-      for (ptrdiff_t j = 0; j < kBlock; ++j)
-        dst[p + j] = RaiseBetween(src[p + j], src[p + j + off], src[p + j - off]);
-    for (; p < n; ++p) dst[p] = RaiseBetween(src[p], src[p + off], src[p - off]);
-  } else {
-    for (; p + kBlock <= n; p += kBlock)
-      for (ptrdiff_t j = 0; j < kBlock; ++j)
-        dst[p + j] = LowerBetween(src[p + j], src[p + j + off], src[p + j - off]);
-    for (; p < n; ++p) dst[p] = LowerBetween(src[p], src[p + off], src[p - off]);
+  for (; p + kBlock <= n; p += kBlock) {
+    uint8_t v[kBlock], a[kBlock], out[kBlock];
+    std::memcpy(v, src + p, kBlock);
+    std::memcpy(a, src + p + off, kBlock);
+    for (ptrdiff_t j = 0; j < kBlock; ++j) out[j] = Step(v[j], a[j]);
+    std::memcpy(dst + p, out, kBlock);
   }
+  for (; p < n; ++p) dst[p] = Step(src[p], src[p + off]);
+}
+
+// Pass B: dst[p] = step(src[p], src[p + off], src[p - off]).
+template <uint8_t (*Step)(uint8_t, uint8_t, uint8_t)>
+void PassB(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+  ptrdiff_t p = 0;
+  for (; p + kBlock <= n; p += kBlock) {
+    uint8_t v[kBlock], f[kBlock], b[kBlock], out[kBlock];
+    std::memcpy(v, src + p, kBlock);
+    std::memcpy(f, src + p + off, kBlock);
+    std::memcpy(b, src + p - off, kBlock);
+    for (ptrdiff_t j = 0; j < kBlock; ++j) out[j] = Step(v[j], f[j], b[j]);
+    std::memcpy(dst + p, out, kBlock);
+  }
+  for (; p < n; ++p) dst[p] = Step(src[p], src[p + off], src[p - off]);
 }
 
 // Puts the side border cells that lie inside the flat stretch back to 0.
@@ -80,6 +83,28 @@ void ClearSideBorders(uint8_t* grid, int width, int height) {
   }
 }
 
+// The blue bytes of a row of pixels into a row of grid cells and back, eight
+// at a time so that each eight become one wide store or load.
+void CopyBlueIn(const uint8_t* pixels, uint8_t* cells, int width) {
+  int x = 0;
+  for (; x + 8 <= width; x += 8) {
+    uint8_t eight[8];
+    for (int j = 0; j < 8; ++j) eight[j] = pixels[3 * (x + j)];
+    std::memcpy(cells + x, eight, 8);
+  }
+  for (; x < width; ++x) cells[x] = pixels[3 * x];
+}
+
+void CopyBlueOut(const uint8_t* cells, uint8_t* pixels, int width) {
+  int x = 0;
+  for (; x + 8 <= width; x += 8) {
+    uint8_t eight[8];
+    std::memcpy(eight, cells + x, 8);
+    for (int j = 0; j < 8; ++j) pixels[3 * (x + j)] = eight[j];
+  }
+  for (; x < width; ++x) pixels[3 * x] = cells[x];
+}
+
 }  // namespace
 
 void SpeckleStep(int rowStep, int colStep, int sign, int width, int height, uint8_t* img,
@@ -89,9 +114,15 @@ void SpeckleStep(int rowStep, int colStep, int sign, int width, int height, uint
   const ptrdiff_t first = gw + 1;                              // inner cell (1, 1)
   const ptrdiff_t n = static_cast<ptrdiff_t>(height - 1) * gw + width;  // up to (height, width)
   const ptrdiff_t off = rowStep * gw + colStep;
-  PassA(img + first, tmp + first, n, off, sign);
-  ClearSideBorders(tmp, width, height);
-  PassB(tmp + first, img + first, n, off, sign);
+  if (sign > 0) {
+    PassA<RaiseTowards>(img + first, tmp + first, n, off);
+    ClearSideBorders(tmp, width, height);
+    PassB<RaiseBetween>(tmp + first, img + first, n, off);
+  } else {
+    PassA<LowerTowards>(img + first, tmp + first, n, off);
+    ClearSideBorders(tmp, width, height);
+    PassB<LowerBetween>(tmp + first, img + first, n, off);
+  }
   ClearSideBorders(img, width, height);
 }
 
@@ -108,11 +139,7 @@ void RemoveSpeckle(int width, int height, uint8_t* page) {
     return;
   }
   const size_t stride = 3 * static_cast<size_t>(width) + 30;
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* src = page + y * stride;
-    uint8_t* dst = img + (y + 1) * gw + 1;
-    for (int x = 0; x < width; ++x) dst[x] = src[3 * x];
-  }
+  for (int y = 0; y < height; ++y) CopyBlueIn(page + y * stride, img + (y + 1) * gw + 1, width);
 
   static constexpr int kDirections[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
   for (const auto& d : kDirections) {
@@ -122,11 +149,7 @@ void RemoveSpeckle(int width, int height, uint8_t* page) {
     SpeckleStep(d[0], d[1], -1, width, height, img, tmp);
   }
 
-  for (int y = 0; y < height; ++y) {
-    uint8_t* dst = page + y * stride;
-    const uint8_t* src = img + (y + 1) * gw + 1;
-    for (int x = 0; x < width; ++x) dst[3 * x] = src[x];
-  }
+  for (int y = 0; y < height; ++y) CopyBlueOut(img + (y + 1) * gw + 1, page + y * stride, width);
   std::free(img);
   std::free(tmp);
 }

@@ -173,10 +173,15 @@ TEST_F(ColorMatchTest, MatchesThePlainFormOnRandomPages) {
     WriteTable(TableFile(entry));
     for (size_t i = 0; i < sizeof(g_pageImage); ++i) g_pageImage[i] = static_cast<uint8_t>(rng());
     std::vector<uint8_t> want(g_pageImage, g_pageImage + sizeof(g_pageImage));
+    const std::vector<uint8_t> before = want;
     plain::ColorMatch(kPageColumns, kPageRows, want.data(), TableInMemory(entry).data());
     ui_.Clear();
     Apply();
-    ASSERT_EQ(0, std::memcmp(want.data(), g_pageImage, sizeof(g_pageImage))) << "round " << round;
+    for (size_t i = 0; i < want.size(); ++i) {
+      ASSERT_EQ(want[i], g_pageImage[i]) << "round " << round << " row " << i / kPageStride << " byte "
+                                         << i % kPageStride << " of pixel " << int(before[i - i % 3])
+                                         << "," << int(before[i - i % 3 + 1]) << "," << int(before[i - i % 3 + 2]);
+    }
   }
   // Progress 50 to 59, ten rows at each step.
   std::vector<int> want;

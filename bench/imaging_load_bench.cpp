@@ -1,0 +1,144 @@
+// Page loading per 640 x 480 page: the colour match, the six speckle runs and
+// the whole load (camera picture with a colour-match table), each beside the
+// plain step-by-step form it must agree with byte for byte.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "imaging/color_match.h"
+#include "imaging/page_buffers.h"
+#include "imaging/speckle_filter.h"
+#include "platform/paths.h"
+#include "support/bmp.h"
+#include "support/plain_imaging.h"
+
+namespace {
+
+// A disk in a temporary folder with a random colour-match table and a
+// 640 x 480 page of photograph-like values (smooth with fine noise).
+struct LoadBenchDisk {
+  std::string root;
+  std::string pagePath;
+  std::vector<uint8_t> table;  // as in memory: rows in picture order
+  std::vector<uint8_t> page;   // g_pageImage layout
+
+  LoadBenchDisk() {
+    char pattern[] = "/tmp/vyr-bench-XXXXXX";
+    root = mkdtemp(pattern) ? pattern : "/tmp";
+    std::filesystem::create_directories(root + "/windows/system");
+    std::filesystem::create_directories(root + "/c");
+    PathsSetRoot(root);
+    ResetSettings();
+
+    std::mt19937 rng(1);
+    std::vector<vyrtest::Bgr> entries(33 * 33 * 33);
+    for (auto& e : entries) e = {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())};
+    vyrtest::BmpSpec tableSpec{33, 1089};
+    tableSpec.bottomRowFirst = true;
+    vyrtest::WriteBmp(root + "/windows/system/normal.cct", tableSpec,
+                      [&](int row, int col) { return entries[row * 33 + col]; });
+    table.assign(108900, 0);
+    for (int row = 0; row < 1089; ++row)
+      for (int col = 0; col < 33; ++col) {
+        uint8_t* p = table.data() + row * 100 + col * 3;
+        p[0] = entries[row * 33 + col].b;
+        p[1] = entries[row * 33 + col].g;
+        p[2] = entries[row * 33 + col].r;
+      }
+
+    auto pixel = [&](int r, int c) {
+      const uint32_t n = rng();
+      return vyrtest::Bgr{static_cast<uint8_t>((r + c) / 5 + (n & 3)), static_cast<uint8_t>(r / 2 + (n >> 2 & 7)),
+                          static_cast<uint8_t>(c / 3 + (n >> 5 & 3) + ((n >> 8) % 97 == 0 ? 60 : 0))};
+    };
+    page.assign(sizeof(g_pageImage), 0);
+    std::vector<vyrtest::Bgr> pixels(640 * 480);
+    for (int r = 0; r < 480; ++r)
+      for (int c = 0; c < 640; ++c) {
+        const vyrtest::Bgr p = pixel(r, c);
+        pixels[r * 640 + c] = p;
+        uint8_t* d = page.data() + r * kPageStride + c * 3;
+        d[0] = p.b;
+        d[1] = p.g;
+        d[2] = p.r;
+      }
+    pagePath = root + "/c/abx.1";
+    vyrtest::WriteBmp(pagePath, {640, 480}, [&](int r, int c) { return pixels[r * 640 + c]; });
+  }
+  ~LoadBenchDisk() {
+    PathsSetRoot("");
+    std::filesystem::remove_all(root);
+  }
+};
+
+LoadBenchDisk& Disk() {
+  static LoadBenchDisk disk;
+  return disk;
+}
+
+void BM_ColorMatch(benchmark::State& state) {
+  LoadBenchDisk& disk = Disk();
+  for (auto _ : state) {
+    std::memcpy(g_pageImage, disk.page.data(), disk.page.size());
+    ApplyColorMatch(kPageColumns, kPageRows, g_pageImage, nullptr);
+    benchmark::DoNotOptimize(g_pageImage[0]);
+  }
+}
+
+void BM_ColorMatchPlain(benchmark::State& state) {
+  LoadBenchDisk& disk = Disk();
+  std::vector<uint8_t> work(disk.page.size());
+  for (auto _ : state) {
+    std::memcpy(work.data(), disk.page.data(), disk.page.size());
+    plain::ColorMatch(kPageColumns, kPageRows, work.data(), disk.table.data());
+    benchmark::DoNotOptimize(work[0]);
+  }
+}
+
+void BM_SpeckleSixRuns(benchmark::State& state) {
+  LoadBenchDisk& disk = Disk();
+  for (auto _ : state) {
+    std::memcpy(g_pageImage, disk.page.data(), disk.page.size());
+    for (int run = 0; run < 6; ++run) RemoveSpeckle(kPageColumns, kPageRows, g_pageImage);
+    benchmark::DoNotOptimize(g_pageImage[0]);
+  }
+}
+
+void BM_SpeckleSixRunsPlain(benchmark::State& state) {
+  LoadBenchDisk& disk = Disk();
+  std::vector<uint8_t> work(disk.page.size());
+  for (auto _ : state) {
+    std::memcpy(work.data(), disk.page.data(), disk.page.size());
+    for (int run = 0; run < 6; ++run) plain::RemoveSpeckle(kPageColumns, kPageRows, work.data());
+    benchmark::DoNotOptimize(work[0]);
+  }
+}
+
+// The whole load of a camera picture: placement, six speckle runs, colour match.
+void BM_LoadPageCamera(benchmark::State& state) {
+  LoadBenchDisk& disk = Disk();
+  g_DigitalCamera = 1;
+  for (auto _ : state) {
+    FILE* f = std::fopen(disk.pagePath.c_str(), "rb");
+    const int result = LoadPageImage(f, nullptr);
+    if (f) std::fclose(f);
+    if (result != 1) state.SkipWithError("page not loaded");
+    benchmark::DoNotOptimize(g_pageImage[0]);
+  }
+  g_DigitalCamera = 0;
+}
+
+}  // namespace
+
+BENCHMARK(BM_ColorMatch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColorMatchPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpeckleSixRuns)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpeckleSixRunsPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadPageCamera)->Unit(benchmark::kMillisecond);
