@@ -39,8 +39,8 @@ uint8_t RoundToEntry(double v) {
   return static_cast<uint8_t>(static_cast<int32_t>(rounded));
 }
 
-// A curve the scale cannot be taken from: its reference point is 0 or not a
-// number, or one of its points is not a finite number.
+// False for a curve the scale cannot be taken from: its reference point is 0
+// or not a number, or one of its points is not a finite number.
 bool CurveIsUsable(const float (&curve)[kCurvePoints]) {
   const double reference = curve[kReferencePoint];
   if (reference == 0.0) {
