@@ -1,0 +1,102 @@
+// The vyr program as a spooler runs it: a disk laid out by vyrtool make-demo,
+// the virtual printer writing its files, the record UI, the virtual clock.
+#include <gmock/gmock.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "job_fixture.h"
+
+namespace apptest {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::vector<uint8_t> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> ReadLines(const fs::path& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> WithPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines)
+    if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l.substr(prefix.size()));
+  return out;
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = FreshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = dir_ / "root";
+    fs::copy(DemoDisk(), root_, fs::copy_options::recursive);
+    out_ = dir_ / "print";
+    record_ = dir_ / "ui.txt";
+  }
+
+  // Runs `bin`/vyr with `args` and the test's disk, printer and record file.
+  int RunVyr(const std::string& args, const std::string& env = "LC_ALL=C",
+             const std::string& bin = BinDir()) {
+    std::string command = "env " + env + " VYR_ROOT='" + root_.string() + "' VYR_PORT='virtual:out=" +
+                          out_.string() + "' VYR_UI='record:" + record_.string() +
+                          "' VYR_CLOCK=virtual VYR_ANSWERS= '" + bin + "/vyr' " + args;
+    return std::system(command.c_str());
+  }
+
+  fs::path dir_, root_, out_, record_;
+};
+
+TEST_F(ProgramTest, WithoutTheLinkLibraryNothingReachesThePrinter) {
+  // A program folder with everything but lptgate.so.
+  fs::path bin = dir_ / "bin";
+  fs::create_directories(bin);
+  for (const char* file : {"vyr", "libvyrplatform.so", "vyr_eng.so"})
+    fs::copy_file(fs::path(BinDir()) / file, bin / file);
+  ASSERT_EQ(RunVyr("3", "LC_ALL=C", bin.string()), 0);
+  std::vector<std::string> ui = ReadLines(record_);
+  EXPECT_THAT(WithPrefix(ui, "message "), ElementsAre("2007 ok", "2001 ok"));
+  ASSERT_FALSE(ui.empty());
+  EXPECT_EQ(ui.back(), "end ok");
+  // No block, no run end; only the exit pattern on the data lines.
+  std::vector<std::string> transcript = ReadLines(out_ / "transcript.jsonl");
+  ASSERT_EQ(transcript.size(), 1u);
+  EXPECT_THAT(transcript[0], HasSubstr("\"signals\""));
+  EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
+}
+
+TEST_F(ProgramTest, WithoutLanguageModulesTheProgramEndsSilently) {
+  fs::path bin = dir_ / "bin";
+  fs::create_directories(bin);
+  for (const char* file : {"vyr", "libvyrplatform.so", "lptgate.so"})
+    fs::copy_file(fs::path(BinDir()) / file, bin / file);
+  EXPECT_EQ(RunVyr("1 1", "LC_ALL=C", bin.string()), 0);
+  EXPECT_TRUE(ReadLines(record_).empty());
+  EXPECT_FALSE(fs::exists(out_ / "transcript.jsonl") && !ReadLines(out_ / "transcript.jsonl").empty());
+  EXPECT_TRUE(fs::exists(root_ / "c" / "abx.1"));
+}
+
+TEST_F(ProgramTest, TestPrintFromTheCommandLineKeepsTheSpooledPages) {
+  // "0 1 x": no page file to delete, one copy, test-print mode.
+  ASSERT_EQ(RunVyr("0 1 x"), 0);
+  std::vector<std::string> ui = ReadLines(record_);
+  EXPECT_TRUE(WithPrefix(ui, "message ").empty());
+  EXPECT_EQ(ui.back(), "end ok");
+  EXPECT_TRUE(fs::exists(out_ / "copy1.lines"));
+  EXPECT_FALSE(fs::exists(out_ / "copy2.lines"));
+  EXPECT_TRUE(fs::exists(root_ / "c" / "abx.1"));
+  EXPECT_TRUE(fs::exists(root_ / "windows" / "system" / "vyrtest.bmp"));
+}
+
+}  // namespace
+}  // namespace apptest
