@@ -7,7 +7,8 @@
 //   1. the program's own directory (from /proc/self/exe),
 //   2. <that directory>/../lib/vyr (the installed layout),
 //   3. the system's library path (plain dlopen of the name).
-// The first candidate that loads wins.
+// The first candidate that loads wins. A directory set with
+// ModuleSetSearchDirectory takes the place of all three.
 #include "platform/module.h"
 
 #include <cstdint>
@@ -69,12 +70,15 @@ HMODULE LoadLibraryA(const char* windowsName) {
     std::lock_guard<std::mutex> lock(g_searchMutex);
     base = g_searchDirectory;
   }
+  // A search directory set by a test replaces the whole search, the system
+  // path included, so a test can show a module that is not there.
+  bool confined = !base.empty();
   if (base.empty()) base = ProgramDirectory();
   if (!base.empty()) {
     if (void* handle = TryOpen(base + "/" + name)) return handle;
     if (void* handle = TryOpen(base + "/../lib/vyr/" + name)) return handle;
   }
-  return TryOpen(name);
+  return confined ? nullptr : TryOpen(name);
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
