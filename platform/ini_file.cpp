@@ -96,7 +96,6 @@ std::optional<std::string> LookUp(const char* section, const char* key, const ch
   const std::string_view wantedKey = TrimBlanks(key);
 
   bool inWanted = false;
-  bool seenWanted = false;
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find_first_of("\r\n", pos);
@@ -106,11 +105,12 @@ std::optional<std::string> LookUp(const char* section, const char* key, const ch
 
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
-      if (inWanted) return std::nullopt;  // the first section of that name had no such key
+      // Leaving the first section of the wanted name ends the search: later
+      // sections of the same name are never looked at.
+      if (inWanted) return std::nullopt;
       size_t close = line.find(']');
       std::string_view name = TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-      inWanted = !seenWanted && EqualsNoCase(name, wantedSection);
-      seenWanted = seenWanted || inWanted;
+      inWanted = EqualsNoCase(name, wantedSection);
       continue;
     }
     if (!inWanted) continue;

@@ -75,16 +75,10 @@ TEST_F(Module, SearchesProgramFolderThenLibVyrThenSystemPath) {
   EXPECT_EQ(ProbeAnswer(second), 2);
   FreeLibrary(second);
 
-  // Neither place has it: the system's library path does (the test program's
-  // run path is its own folder, where the copy answering 1 lives).
   std::filesystem::remove_all(program);
-  HMODULE last = LoadLibraryA("Vyr_Probe.dll");
-  ASSERT_NE(last, nullptr);
-  EXPECT_EQ(ProbeAnswer(last), 1);
-  FreeLibrary(last);
   EXPECT_EQ(LoadLibraryA("Vyr_Probe2.dll"), nullptr);  // only in test_modules, never searched
 
-  // A name with its own extension keeps it: libm.so.6 from the system.
+  // Last, the system's library path; a name with its own extension keeps it.
   HMODULE libm = LoadLibraryA("libm.so.6");
   ASSERT_NE(libm, nullptr);
   FARPROC cosine = GetProcAddress(libm, "cos");
