@@ -91,6 +91,30 @@ TEST_F(JobTest, OneCopyShowsEveryPhaseAndPrintsThePage) {
   EXPECT_EQ(runs.back()[15], 0x5A);
 }
 
+TEST_F(JobTest, OneCopyKeepsEveryMandatedPause) {
+  ScopedVirtualPrinter printer;
+  HookedUi ui;
+  HookedPrintDlg dlg;
+  uint32_t start = ClockPeek();
+  Run(dlg, 1);
+  uint32_t took = ClockPeek() - start;
+  // The pauses the job must make with a printer at 0x378 that is ready at
+  // once: the first tick (5); the port search over 0x3BC, 0x2BC and 0x378,
+  // two 500 ms pauses each (3000); the start signals, 1 ms before each of
+  // 144 bytes; 100 after the search; 200 + 100 around the reset; 2 x 10
+  // between the parameter reads; 3 x 400 + 10 for the temperature table;
+  // 300 + 100 + 400 around the page start; 790 more ticks of 5 ms (789
+  // lines and the page end); 10 before the page end and 10 before the run
+  // end; 1 ms before each of the 72 exit signal bytes.
+  const uint32_t mandated = 5 + 3000 + 144 + 100 + 300 + 20 + 1210 + 800 + 3950 + 10 + 10 + 72;
+  EXPECT_GE(took, mandated);
+  // Reading the clock costs a virtual millisecond, nothing else may wait.
+  EXPECT_LT(took, mandated + mandated / 10);
+  std::printf("one copy: %u ms of virtual time, %u ms of pauses mandated\n", took, mandated);
+  // The elapsed time counts from the printer set-up: 6 s at the last update.
+  EXPECT_EQ(ui.Events("text 1002 ").back(), "00 : 0 :6");
+}
+
 TEST_F(JobTest, PercentageAndElapsedTimeTexts) {
   ScopedVirtualPrinter printer;
   HookedUi ui;
