@@ -8,7 +8,9 @@
 //   2. <that directory>/../lib/vyr (the installed layout),
 //   3. the system's library path (plain dlopen of the name).
 // The first candidate that loads wins. A directory set with
-// ModuleSetSearchDirectory takes the place of all three.
+// ModuleSetSearchDirectory takes the place of the program's own directory and
+// the system's library path is then left out, so a module that is not in that
+// directory or its ../lib/vyr stays missing.
 #include "platform/module.h"
 
 #include <cstdint>

@@ -13,9 +13,10 @@ HMODULE LoadLibraryA(const char* windowsName);
 FARPROC GetProcAddress(HMODULE module, const char* name);
 void FreeLibrary(HMODULE module);
 
-// Tests: search this directory in place of the program's own; its ../lib/vyr
-// and then the system's library path follow as usual. An empty string (or
-// nullptr) restores the program's own directory.
+// Tests: search this directory and its ../lib/vyr only, in place of the
+// program's own directory, its ../lib/vyr and the system's library path, so a
+// module that is not there stays missing. An empty string (or nullptr)
+// restores the normal search.
 //
 // Only bare names load: a name with '/' or '\\', "." or ".." gives nullptr. A
 // ".dll" extension in any case becomes ".so" and a name without an extension

@@ -75,10 +75,16 @@ TEST_F(Module, SearchesProgramFolderThenLibVyrThenSystemPath) {
   EXPECT_EQ(ProbeAnswer(second), 2);
   FreeLibrary(second);
 
+  // A search directory confines the search: what is only on the system's
+  // library path (or beside the real program) stays missing.
   std::filesystem::remove_all(program);
+  EXPECT_EQ(LoadLibraryA("Vyr_Probe.dll"), nullptr);
+  EXPECT_EQ(LoadLibraryA("libm.so.6"), nullptr);
   EXPECT_EQ(LoadLibraryA("Vyr_Probe2.dll"), nullptr);  // only in test_modules, never searched
 
-  // Last, the system's library path; a name with its own extension keeps it.
+  // The normal search ends on the system's library path; a name with its own
+  // extension keeps it.
+  ModuleSetSearchDirectory("");
   HMODULE libm = LoadLibraryA("libm.so.6");
   ASSERT_NE(libm, nullptr);
   FARPROC cosine = GetProcAddress(libm, "cos");
