@@ -17,7 +17,7 @@ namespace {
 // per column c (+ c / 1000), levels 300 + row (level at 32) and 700 + 2 row
 // (level at 224), plus 1000 x plane.
 std::vector<uint8_t> MediaFile(size_t size) {
-  std::vector<uint8_t> bytes(size, 0xAB);
+  std::vector<uint8_t> bytes(size < 720 ? 720 : size, 0xAB);
   for (int c = 0; c < 3; ++c)
     for (int row = 0; row < kMediaRows; ++row) {
       const float f = 1.0f + row / 100.0f + c / 1000.0f;
@@ -32,6 +32,7 @@ std::vector<uint8_t> MediaFile(size_t size) {
       bytes[360 + (c * 30 + row) * 2] = static_cast<uint8_t>(v);
       bytes[360 + (c * 30 + row) * 2 + 1] = static_cast<uint8_t>(v >> 8);
     }
+  bytes.resize(size);
   return bytes;
 }
 
