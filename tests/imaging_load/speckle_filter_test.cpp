@@ -107,7 +107,8 @@ TEST(SpeckleStepTest, MatchesThePlainFormInEveryDirection) {
   // Sizes that are not multiples of the filter's blocks, random values with
   // many near-equal neighbours and some extremes.
   std::mt19937 rng(5);
-  const int sizes[][2] = {{37, 23}, {1, 1}, {16, 3}, {17, 2}, {640, 480}};
+  // The last pass uses only levels 0..2, where the zero border decides most.
+  const int sizes[][2] = {{37, 23}, {1, 1}, {16, 3}, {17, 2}, {640, 480}, {45, 19}};
   const int dirs[][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}, {-1, 0}, {0, -1}, {-1, -1}, {-1, 1}};
   for (const auto& s : sizes) {
     const int w = s[0], h = s[1];
@@ -116,7 +117,10 @@ TEST(SpeckleStepTest, MatchesThePlainFormInEveryDirection) {
     for (int y = 1; y <= h; ++y)
       for (int x = 1; x <= w; ++x) {
         const uint32_t v = rng();
-        img[y * (w + 2) + x] = static_cast<uint8_t>(v % 7 == 0 ? (v >> 8) : v % 5 == 0 ? 255 * (v >> 9 & 1) : 120 + (v >> 8) % 4);
+        img[y * (w + 2) + x] = static_cast<uint8_t>(w == 45                ? v % 3
+                                                    : v % 7 == 0           ? (v >> 8)
+                                                    : v % 5 == 0           ? 255 * (v >> 9 & 1)
+                                                                           : 120 + (v >> 8) % 4);
       }
     for (const auto& d : dirs)
       for (int sign : {+1, -1}) {
