@@ -179,6 +179,13 @@ void ApplyColorMatch(int width, int height, uint8_t* page, CWnd* progress) {
   BuildAxis(green, kLatticeSize, wLower, wUpper);
   BuildAxis(blue, 1, wLower, wUpper);
   BuildCornerWeights(corner, wLower, wUpper);
+  // Each weight in both lanes, ready to multiply a pair of entry bytes.
+  static Pair cornerPair[kClasses * kClasses * kClasses][8];
+  for (int c = 0; c < kClasses * kClasses * kClasses; ++c)
+    for (int i = 0; i < 8; ++i) {
+      const double w = corner[c][i];
+      cornerPair[c][i] = Pair{w, w};
+    }
 
   const size_t stride = 3 * static_cast<size_t>(width) + 30;
   for (int y = 0; y < height; ++y) {
@@ -187,14 +194,14 @@ void ApplyColorMatch(int width, int height, uint8_t* page, CWnd* progress) {
     uint8_t* px = page + y * stride;
     for (int x = 0; x < width; ++x, px += 3) {
       const int b = px[0], g = px[1], r = px[2];
-      const float* w =
-          corner[(red.weightClass[r] * kClasses + green.weightClass[g]) * kClasses + blue.weightClass[b]];
+      const Pair* w =
+          cornerPair[(red.weightClass[r] * kClasses + green.weightClass[g]) * kClasses + blue.weightClass[b]];
       const int base = red.lower[r] + green.lower[g] + blue.lower[b];
       const int dr = red.step[r], dg = green.step[g], db = blue.step[b];
       const Pair(*e)[2] = entries + base;
       // Corner i: its weight times its entry; the sums are exact (see above),
       // so they are added pairwise rather than one after another.
-      auto term = [&](int i, int at, int half) { return static_cast<double>(w[i]) * e[at][half]; };
+      auto term = [&](int i, int at, int half) { return w[i] * e[at][half]; };
       auto sum = [&](int half) {
         return ((term(0, 0, half) + term(1, db, half)) + (term(2, dg, half) + term(3, dg + db, half))) +
                ((term(4, dr, half) + term(5, dr + db, half)) +
