@@ -40,9 +40,9 @@ struct LoadBenchDisk {
     std::mt19937 rng(1);
     std::vector<vyrtest::Bgr> entries(33 * 33 * 33);
     for (auto& e : entries) e = {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())};
-    vyrtest::BmpSpec tableSpec{33, 1089};
-    tableSpec.bottomRowFirst = true;
-    vyrtest::WriteBmp(root + "/windows/system/normal.cct", tableSpec,
+    vyrtest::BmpLayout tableLayout{33, 1089};
+    tableLayout.bottomRowFirst = true;
+    vyrtest::WriteBmp(root + "/windows/system/normal.cct", tableLayout,
                       [&](int row, int col) { return entries[row * 33 + col]; });
     table.assign(108900, 0);
     for (int row = 0; row < 1089; ++row)

@@ -20,9 +20,9 @@ using Entry = std::function<vyrtest::Bgr(int iR, int iG, int iB)>;
 // The table as a bitmap file: 33 pixels wide, 1089 rows, bottom row first;
 // picture row iR * 33 + iG, column iB.
 std::vector<uint8_t> TableFile(const Entry& entry) {
-  vyrtest::BmpSpec spec{33, 1089};
-  spec.bottomRowFirst = true;
-  return vyrtest::BmpBytes(spec, [&](int row, int col) { return entry(row / 33, row % 33, col); });
+  vyrtest::BmpLayout layout{33, 1089};
+  layout.bottomRowFirst = true;
+  return vyrtest::BmpBytes(layout, [&](int row, int col) { return entry(row / 33, row % 33, col); });
 }
 
 // The table as it lies in memory after loading: rows in picture order.

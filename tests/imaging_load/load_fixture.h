@@ -67,8 +67,8 @@ class LoadTest : public ::testing::Test {
     std::fclose(f);
     return result;
   }
-  int LoadBmp(const vyrtest::BmpSpec& spec, const vyrtest::BmpPixelFn& pixel) {
-    if (!vyrtest::WriteBmp(PagePath(), spec, pixel)) return -2;
+  int LoadBmp(const vyrtest::BmpLayout& layout, const vyrtest::BmpPixelFn& pixel) {
+    if (!vyrtest::WriteBmp(PagePath(), layout, pixel)) return -2;
     return LoadFrom(PagePath());
   }
 

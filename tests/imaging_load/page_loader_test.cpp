@@ -110,14 +110,14 @@ TEST_F(LoadTest, TestPrintIsTheVerticalMirror) {
   g_bTestPrint = 1;
   // Stored bottom row first, as test bitmaps are: the picture's top row ends
   // up in page row 0.
-  vyrtest::BmpSpec landscape{640, 480};
+  vyrtest::BmpLayout landscape{640, 480};
   landscape.bottomRowFirst = true;
   ASSERT_EQ(LoadBmp(landscape, Pattern), 1);
   EXPECT_TRUE(WholePageIs(Pattern));
 
   // A portrait test bitmap is mirrored in its own frame and turned like any
   // portrait page, never filled from beyond the 480 columns it loaded.
-  vyrtest::BmpSpec portrait{480, 640};
+  vyrtest::BmpLayout portrait{480, 640};
   portrait.bottomRowFirst = true;
   std::memset(g_loadBuffer, 0x5A, sizeof(g_loadBuffer));
   ASSERT_EQ(LoadBmp(portrait, Pattern), 1);
@@ -144,14 +144,14 @@ TEST_F(LoadTest, PagesThatCannotBeTrustedAreRefused) {
       return ::testing::AssertionFailure() << "messages " << ::testing::PrintToString(Messages());
     return ::testing::AssertionSuccess();
   };
-  vyrtest::BmpSpec eight{64, 48, 8};
+  vyrtest::BmpLayout eight{64, 48, 8};
   EXPECT_TRUE(refused(vyrtest::BmpBytes(eight, Pattern)));
-  vyrtest::BmpSpec thirtyTwo{64, 48, 32};
+  vyrtest::BmpLayout thirtyTwo{64, 48, 32};
   EXPECT_TRUE(refused(vyrtest::BmpBytes(thirtyTwo, Pattern)));
   EXPECT_TRUE(refused(vyrtest::BmpBytes({0, 48}, Pattern)));
   EXPECT_TRUE(refused(vyrtest::BmpBytes({64, 0}, Pattern)));
   EXPECT_TRUE(refused(vyrtest::BmpBytes({-64, 48}, Pattern)));
-  vyrtest::BmpSpec compressed{64, 48};
+  vyrtest::BmpLayout compressed{64, 48};
   compressed.compression = 1;
   EXPECT_TRUE(refused(vyrtest::BmpBytes(compressed, Pattern)));
 

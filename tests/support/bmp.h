@@ -21,7 +21,7 @@ struct Bgr {
   uint8_t b = 0, g = 0, r = 0;
 };
 
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 0;           // written as is; a width <= 0 stores no pixels
   int32_t height = 0;          // written as is; |height| rows are stored
   uint16_t bitsPerPixel = 24;  // 8, 24 or 32 (8-bit pixels store the green byte)
@@ -48,27 +48,27 @@ inline size_t BmpRowSize(int32_t width, uint16_t bitsPerPixel) {
   return (bytes + 3) / 4 * 4;
 }
 
-inline std::vector<uint8_t> BmpBytes(const BmpSpec& spec, const BmpPixelFn& pixel) {
-  const size_t rowSize = BmpRowSize(spec.width, spec.bitsPerPixel);
-  const int rows = spec.height < 0 ? -spec.height : spec.height;
-  const int cols = spec.width > 0 ? spec.width : 0;
+inline std::vector<uint8_t> BmpBytes(const BmpLayout& layout, const BmpPixelFn& pixel) {
+  const size_t rowSize = BmpRowSize(layout.width, layout.bitsPerPixel);
+  const int rows = layout.height < 0 ? -layout.height : layout.height;
+  const int cols = layout.width > 0 ? layout.width : 0;
   std::vector<uint8_t> out(54 + rowSize * static_cast<size_t>(rows), 0);
   out[0] = 'B';
   out[1] = 'M';
   BmpPut32(out, 2, static_cast<uint32_t>(out.size()));
   BmpPut32(out, 10, 54);
   BmpPut32(out, 14, 40);
-  BmpPut32(out, 18, static_cast<uint32_t>(spec.width));
-  BmpPut32(out, 22, static_cast<uint32_t>(spec.height));
+  BmpPut32(out, 18, static_cast<uint32_t>(layout.width));
+  BmpPut32(out, 22, static_cast<uint32_t>(layout.height));
   BmpPut16(out, 26, 1);
-  BmpPut16(out, 28, spec.bitsPerPixel);
-  BmpPut32(out, 30, spec.compression);
+  BmpPut16(out, 28, layout.bitsPerPixel);
+  BmpPut32(out, 30, layout.compression);
   BmpPut32(out, 34, static_cast<uint32_t>(rowSize * static_cast<size_t>(rows)));
   BmpPut32(out, 38, 2835);  // 72 dots per inch
   BmpPut32(out, 42, 2835);
-  const size_t pixelBytes = spec.bitsPerPixel / 8;
+  const size_t pixelBytes = layout.bitsPerPixel / 8;
   for (int s = 0; s < rows; ++s) {
-    const int row = spec.bottomRowFirst ? rows - 1 - s : s;
+    const int row = layout.bottomRowFirst ? rows - 1 - s : s;
     uint8_t* dst = out.data() + 54 + rowSize * static_cast<size_t>(s);
     for (int c = 0; c < cols; ++c) {
       const Bgr p = pixel(row, c);
@@ -92,8 +92,8 @@ inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
   return std::fclose(f) == 0 && ok;
 }
 
-inline bool WriteBmp(const std::string& path, const BmpSpec& spec, const BmpPixelFn& pixel) {
-  return WriteFileBytes(path, BmpBytes(spec, pixel));
+inline bool WriteBmp(const std::string& path, const BmpLayout& layout, const BmpPixelFn& pixel) {
+  return WriteFileBytes(path, BmpBytes(layout, pixel));
 }
 
 }  // namespace vyrtest
