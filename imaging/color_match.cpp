@@ -8,10 +8,10 @@
 // Arithmetic is held to the engine's rules: per-axis weights are single floats,
 // each corner weight is the product of three of them rounded to a single
 // float, and the eight weighted bytes are summed in double and truncated. A
-// per-axis weight is 0 or at least 1/8 (a float), so a corner weight is 0 or at
-// least 2^-9 and a multiple of 2^-33; every weighted byte and every partial
-// sum is then a multiple of 2^-33 below 2^11 and exact in a double. The sum
-// does not depend on the order of the corners.
+// per-axis weight is 0 or at least 1/8, so a corner weight is 0 or a float of
+// at least 2^-9, whose last bit is worth at least 2^-32. Every weighted byte
+// and every partial sum is then a multiple of 2^-32 below 2^9, 41 bits at most,
+// and exact in a double: the sum does not depend on the order of the corners.
 #include "imaging/color_match.h"
 
 #include <cstdlib>
