@@ -16,6 +16,11 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
+std::vector<uint8_t> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 std::vector<std::string> ReadLines(const fs::path& path) {
   std::vector<std::string> lines;
   std::ifstream in(path);
@@ -91,6 +96,15 @@ TEST_F(ProgramTest, TestPrintFromTheCommandLineKeepsTheSpooledPages) {
   EXPECT_FALSE(fs::exists(out_ / "copy2.lines"));
   EXPECT_TRUE(fs::exists(root_ / "c" / "abx.1"));
   EXPECT_TRUE(fs::exists(root_ / "windows" / "system" / "vyrtest.bmp"));
+
+  // The test bitmap holds the demonstration page bottom row first; mirrored
+  // by the loader it prints exactly as the spooled page does.
+  fs::path testPrint = out_;
+  out_ = dir_ / "print-spooled";
+  ASSERT_EQ(RunVyr("1 1"), 0);
+  std::vector<uint8_t> spooled = ReadFile(out_ / "copy1.lines");
+  EXPECT_EQ(spooled.size(), 2u * 10112u + 788u * 9664u);
+  EXPECT_TRUE(ReadFile(testPrint / "copy1.lines") == spooled);
 }
 
 }  // namespace
