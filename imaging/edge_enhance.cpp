@@ -1,6 +1,7 @@
 // Edge enhancement: sharpens the three head planes with one correction per
 // pixel, the Laplacian of the luminance plane (taken before the colour
 // corrections) times EdgeEnhanceR.
+#include <algorithm>
 #include <cstdint>
 
 #include "app/settings.h"
@@ -24,10 +25,7 @@ inline int16_t Correction(int L, double k) {
 }
 
 inline int16_t AddCorrection(int16_t level, int d) {
-  const int v = level + d;
-  if (v < 0) return 0;
-  if (v > 32767) return 32767;
-  return static_cast<int16_t>(v);
+  return static_cast<int16_t>(std::clamp(level + d, 0, 32767));
 }
 
 }  // namespace
@@ -37,20 +35,21 @@ void EnhanceEdges() {
   const double k = double(g_EdgeEnhanceR);
   for (int L = -kLaplacianMax; L <= kLaplacianMax; ++L) g_correction[L + kLaplacianMax] = Correction(L, k);
 
-  // Border pixels of the treated area keep their levels.
+  // Border pixels of the treated area keep their levels. Each row's
+  // corrections are found first, then added to the row's three levels per
+  // pixel in one straight sweep.
+  int16_t rowCorrection[kPageColumns * 3];
   for (int i = 1; i < kPageRows - 1; ++i) {
     const int16_t* y = g_lumaPlane + i * kPageColumns;
     const int16_t* up = y - kPageColumns;
     const int16_t* down = y + kPageColumns;
-    int16_t* e = g_headPlanes + i * kPlaneStride;
     for (int j = 1; j < kPageColumns - 1; ++j) {
       const int L = 4 * y[j] - up[j] - down[j] - y[j - 1] - y[j + 1];
-      const int d = (L >= -kLaplacianMax && L <= kLaplacianMax) ? g_correction[L + kLaplacianMax]
-                                                                : Correction(L, k);
-      int16_t* level = e + j * 3;
-      level[0] = AddCorrection(level[0], d);
-      level[1] = AddCorrection(level[1], d);
-      level[2] = AddCorrection(level[2], d);
+      const int16_t d = (L >= -kLaplacianMax && L <= kLaplacianMax) ? g_correction[L + kLaplacianMax]
+                                                                    : Correction(L, k);
+      rowCorrection[j * 3] = rowCorrection[j * 3 + 1] = rowCorrection[j * 3 + 2] = d;
     }
+    int16_t* e = g_headPlanes + i * kPlaneStride;
+    for (int x = 3; x < (kPageColumns - 1) * 3; ++x) e[x] = AddCorrection(e[x], rowCorrection[x]);
   }
 }

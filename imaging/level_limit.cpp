@@ -1,4 +1,5 @@
 // Level limit: caps each head plane at the top entry of its dye's tone table.
+#include <algorithm>
 #include <cstdint>
 
 #include "imaging/media_tables.h"
@@ -7,14 +8,19 @@
 
 void LimitHeadPlanes() {
   // The limit is the tone-table entry taken as an unsigned 16-bit value, so a
-  // negative entry limits nothing. Element order: yellow, magenta, cyan.
-  const int limit[3] = {uint16_t(g_mediaToneTables[2][255]), uint16_t(g_mediaToneTables[1][255]),
-                        uint16_t(g_mediaToneTables[0][255])};
+  // negative entry limits nothing: it becomes 32767, above every level.
+  // Element order: yellow, magenta, cyan; one row of limits in that pattern
+  // lets a whole row of levels be capped in one straight sweep.
+  int16_t limit[3];
+  for (int dye = 0; dye < 3; ++dye) {
+    const int16_t top = g_mediaToneTables[dye][255];
+    limit[2 - dye] = top < 0 ? int16_t(32767) : top;
+  }
+  int16_t rowLimit[kPageColumns * 3];
+  for (int i = 0; i < kPageColumns * 3; ++i) rowLimit[i] = limit[i % 3];
+
   for (int r = 0; r < kPageRows; ++r) {
     int16_t* e = g_headPlanes + r * kPlaneStride;
-    for (int c = 0; c < kPageColumns; ++c, e += 3) {
-      for (int k = 0; k < 3; ++k)
-        if (e[k] > limit[k]) e[k] = static_cast<int16_t>(limit[k]);
-    }
+    for (int i = 0; i < kPageColumns * 3; ++i) e[i] = std::min(e[i], rowLimit[i]);
   }
 }

@@ -1,6 +1,7 @@
 // Saturation pass: moves every pixel's channels away from (k > 1) or towards
 // (k < 1) the pixel's mean, then derives the luminance plane that the edge
 // enhancement sharpens with.
+#include <algorithm>
 #include <cstdint>
 
 #include "app/settings.h"
@@ -11,30 +12,33 @@ int16_t g_lumaPlane[kPageRows * kPageColumns];
 
 namespace {
 
-// (S + d) / 3 rounded half up and put on the byte scale. Truncation toward
-// zero of a value below 1 gives 0, so clamping in double first keeps huge
-// or negative values (a large SatValue) out of the integer conversion.
-inline uint8_t SaturatedChannel(double sum, float d) {
-  const double x = (sum + double(d)) / 3.0 + 0.5;
-  if (!(x >= 1.0)) return 0;
-  if (x >= 255.0) return 255;
-  return static_cast<uint8_t>(static_cast<int>(x));
-}
+// Each channel's distance from the mean, 2R - G - B for red and likewise,
+// lies in -510..510; its product with k, held as a single float, is tabled
+// once per run.
+constexpr int kDiffMax = 510;
+float g_scaledDiff[2 * kDiffMax + 1];
 
 void SaturatePage(float k) {
-  const double kd = double(k);
+  for (int d = -kDiffMax; d <= kDiffMax; ++d)
+    g_scaledDiff[d + kDiffMax] = static_cast<float>(double(d) * double(k));
+
+  // Per row: first S + d for every byte, then (S + d) / 3 rounded half up and
+  // put on the byte scale in one straight sweep. Truncation toward zero of a
+  // value below 1 gives 0, so clamping in double first keeps huge or negative
+  // values (a large SatValue) out of the integer conversion.
+  double sum[kPageColumns * 3];
   for (int r = 0; r < kPageRows; ++r) {
     uint8_t* p = g_pageImage + r * kPageStride;
-    for (int c = 0; c < kPageColumns; ++c, p += 3) {
-      const int B = p[0], G = p[1], R = p[2];
+    for (int c = 0; c < kPageColumns; ++c) {
+      const int B = p[c * 3], G = p[c * 3 + 1], R = p[c * 3 + 2];
       const double S = double(R + G + B);
-      // Each channel's distance from the mean, times k, held as a single float.
-      const float dR = static_cast<float>(double(2 * R - G - B) * kd);
-      const float dG = static_cast<float>(double(2 * G - R - B) * kd);
-      const float dB = static_cast<float>(double(2 * B - R - G) * kd);
-      p[2] = SaturatedChannel(S, dR);
-      p[1] = SaturatedChannel(S, dG);
-      p[0] = SaturatedChannel(S, dB);
+      sum[c * 3] = S + double(g_scaledDiff[2 * B - R - G + kDiffMax]);
+      sum[c * 3 + 1] = S + double(g_scaledDiff[2 * G - R - B + kDiffMax]);
+      sum[c * 3 + 2] = S + double(g_scaledDiff[2 * R - G - B + kDiffMax]);
+    }
+    for (int i = 0; i < kPageColumns * 3; ++i) {
+      const double x = std::min(std::max(sum[i] / 3.0 + 0.5, 0.0), 255.0);
+      p[i] = static_cast<uint8_t>(static_cast<int>(x));
     }
   }
 }
