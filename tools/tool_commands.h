@@ -4,6 +4,7 @@
 
 int RunSettingsTool(int argc, char** argv);
 int RunMakeDemoTool(int argc, char** argv);
+int RunPreviewTool(int argc, char** argv);
 
 struct ToolCommand {
   const char* name;
@@ -14,4 +15,5 @@ struct ToolCommand {
 inline constexpr ToolCommand kToolCommands[] = {
     {"settings", RunSettingsTool, "[--root DIR]  every setting the engine will use"},
     {"make-demo", RunMakeDemoTool, "DIR  a demonstration disk (settings, tables, a test page)"},
+    {"preview", RunPreviewTool, "[--root DIR] [--test-print] [--dump DIR] [--png DIR] PAGE.bmp  a job's work on a page, without a printer"},
 };
