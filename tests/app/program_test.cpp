@@ -57,6 +57,29 @@ class ProgramTest : public ::testing::Test {
   fs::path dir_, root_, out_, record_;
 };
 
+TEST_F(ProgramTest, TwoCopiesInGermanMatchThePreviewLines) {
+  ASSERT_EQ(RunVyr("1 2", "LC_ALL= LANG=de_DE.UTF-8"), 0);
+  std::vector<std::string> ui = ReadLines(record_);
+  ASSERT_FALSE(ui.empty());
+  EXPECT_EQ(ui.back(), "end ok");
+  EXPECT_TRUE(WithPrefix(ui, "message ").empty());
+  std::vector<std::string> captions = WithPrefix(ui, "caption ");
+  ASSERT_FALSE(captions.empty());
+  EXPECT_THAT(captions.back(), HasSubstr("  Kopie 2 von 2"));
+
+  // Head data on the wire equals what the preview tool computes for the page.
+  fs::path preview = dir_ / "preview";
+  // The spooled page was deleted after printing: preview the original.
+  std::string command = "'" + BinDir() + "/vyrtool' preview --root '" + root_.string() + "' --dump '" +
+                        preview.string() + "' '" + (DemoDisk() / "c" / "abx.1").string() + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::vector<uint8_t> expected = ReadFile(preview / "lines.bin");
+  ASSERT_EQ(expected.size(), 2u * 10112u + 788u * 9664u);
+  EXPECT_TRUE(ReadFile(out_ / "copy1.lines") == expected);
+  EXPECT_TRUE(ReadFile(out_ / "copy2.lines") == expected);
+  EXPECT_TRUE(fs::exists(out_ / "copy2.png"));
+}
+
 TEST_F(ProgramTest, WithoutTheLinkLibraryNothingReachesThePrinter) {
   // A program folder with everything but lptgate.so.
   fs::path bin = dir_ / "bin";
