@@ -35,8 +35,20 @@ namespace fs = std::filesystem;
 
 inline std::string BinDir() { return std::string(VYR_BINARY_DIR) + "/bin"; }
 
+// This process's scratch folder, removed when the process ends.
+inline const fs::path& ScratchDir() {
+  static struct Scratch {
+    fs::path dir = fs::temp_directory_path() / ("vyr-app-" + std::to_string(getpid()));
+    ~Scratch() {
+      std::error_code ec;
+      fs::remove_all(dir, ec);
+    }
+  } scratch;
+  return scratch.dir;
+}
+
 inline fs::path FreshDir(const char* name) {
-  fs::path dir = fs::temp_directory_path() / ("vyr-app-" + std::to_string(getpid())) / name;
+  fs::path dir = ScratchDir() / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
