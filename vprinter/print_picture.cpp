@@ -32,10 +32,11 @@ constexpr int kMirrorCell = 571;
 constexpr size_t kWideLineBytes = 10112;  // the two blank lines that open a page
 constexpr size_t kLineBytes = 9664;       // every other line: cells 0..603
 
+// A head level as the brightness of its page channel: full is white paper.
 uint8_t ToByte(int level, int full) {
-  if (level <= 0) return 255;
-  if (level >= full) return 0;
-  return static_cast<uint8_t>(255 - level * 255 / full);
+  if (level <= 0) return 0;
+  if (level >= full) return 255;
+  return static_cast<uint8_t>(level * 255 / full);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ constexpr int kPrintFullCyan = 1020;
 constexpr int kPrintFullMagenta = 1020;
 constexpr int kPrintFullYellow = 765;
 
-// Sets all three planes to 0 (white paper).
+// Sets all three planes to 0, ready for AddPrintLine to add head rows into.
 void ClearPrintLevels(int16_t* cmyLevels);
 // Adds the head rows that line `lineIndex` of a page carries. `bytes` may be
 // shorter than a full line; cells beyond it are taken as not printed.
@@ -34,8 +34,12 @@ void AddPrintLine(int lineIndex, const uint8_t* line, size_t bytes, int16_t* cmy
 // as the line sender sends them: two lines of 10112 bytes, then lines of 9664.
 // False (levels cleared) when `bytes` does not fit that layout.
 bool RebuildPrintLevels(const uint8_t* lines, size_t bytes, int16_t* cmyLevels);
-// The print on white paper: red = 255 - cyan * 255 / 1020, green from
-// magenta likewise, blue = 255 - yellow * 255 / 765; limited to 0..255.
+// The print as the page it shows. A head level follows the page value that
+// drives it (red drives cyan, green magenta, blue yellow): the tone tables
+// turn page white into the top levels and black into 0, and blank lines are
+// sent as all 0xFF. So a full level leaves the paper white and level 0 lays
+// full dye: red = cyan * 255 / 1020, green from magenta likewise,
+// blue = yellow * 255 / 765; limited to 0..255.
 // rgb: kPrintRows rows of kPrintColumns pixels, 3 bytes R, G, B.
 void PrintLevelsToRgb(const int16_t* cmyLevels, uint8_t* rgb);
 // Writes an 8-bit RGB picture as PNG. False when the file cannot be written.

@@ -82,16 +82,20 @@ TEST(PrintPicture, ColoursOnWhitePaperAndPngRoundTrip) {
   levels[kPrintCyan * kPrintPlane + 0] = 1020;
   levels[kPrintMagenta * kPrintPlane + 1] = 510;
   levels[kPrintYellow * kPrintPlane + 2] = 765;
-  levels[kPrintCyan * kPrintPlane + 3] = 2000;  // more than full: still black-ish, not wrapped
+  levels[kPrintCyan * kPrintPlane + 3] = 2000;  // more than full: still white, not wrapped
+  levels[kPrintMagenta * kPrintPlane + 4] = -5;   // below 0: full dye, not wrapped
   std::vector<uint8_t> rgb(3 * kPrintPlane);
   PrintLevelsToRgb(levels.data(), rgb.data());
-  EXPECT_EQ(rgb[0], 0);
-  EXPECT_EQ(rgb[1], 255);
-  EXPECT_EQ(rgb[2], 255);
-  EXPECT_EQ(rgb[3 + 1], 255 - 510 * 255 / 1020);
-  EXPECT_EQ(rgb[6 + 2], 0);
-  EXPECT_EQ(rgb[9], 0);
-  EXPECT_EQ(rgb[3 * 100], 255);
+  // Pixel 0: full cyan level, no magenta or yellow level: page red on black
+  // channels, that is a red pixel.
+  EXPECT_EQ(rgb[0], 255);
+  EXPECT_EQ(rgb[1], 0);
+  EXPECT_EQ(rgb[2], 0);
+  EXPECT_EQ(rgb[3 + 1], 510 * 255 / 1020);
+  EXPECT_EQ(rgb[6 + 2], 255);
+  EXPECT_EQ(rgb[9], 255);
+  EXPECT_EQ(rgb[12 + 1], 0);
+  EXPECT_EQ(rgb[3 * 100], 0);
 
   const std::string path = testing::TempDir() + "vyr_picture.png";
   ASSERT_TRUE(WritePngRgb(path.c_str(), kPrintColumns, kPrintRows, rgb.data()));

@@ -155,14 +155,16 @@ TEST_F(VirtualPrinterJob, SmallJobLeavesTranscriptLinesAndPicture) {
   std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
   auto px = [&](int row, int col, int ch) { return rgb[(size_t(row) * 640 + size_t(col)) * 3 + size_t(ch)]; };
-  const int cyan255 = 255 - 255 * 255 / 1020;
+  // A level shows as the brightness of its page channel: one head row of 255
+  // is a quarter of the full cyan level; no data is level 0, full dye.
+  const int cyan255 = 255 * 255 / 1020;
   EXPECT_EQ(px(0, 2, 0), cyan255);
   EXPECT_EQ(px(99, 2, 0), cyan255);
-  EXPECT_EQ(px(100, 2, 0), 255);
-  EXPECT_EQ(px(0, 2, 1), 255);
+  EXPECT_EQ(px(100, 2, 0), 0);
+  EXPECT_EQ(px(0, 2, 1), 0);
   EXPECT_EQ(px(300, 0, 0), cyan255) << "blank lines 0 and 1 print the delay-0 row";
-  EXPECT_EQ(px(300, 3, 0), 255);
-  EXPECT_EQ(px(300, 3, 2), 255);
+  EXPECT_EQ(px(300, 3, 0), 0);
+  EXPECT_EQ(px(300, 3, 2), 0);
 }
 
 TEST_F(VirtualPrinterJob, CopiesOpenWithTheFirstLineAfterAPageStart) {
