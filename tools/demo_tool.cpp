@@ -214,9 +214,10 @@ std::vector<uint8_t> IdentityColorMatchTable() {
 
 // Media table: 30 rows of cyan, magenta, yellow sensitivities, then the
 // levels at page values 32 and 224 of the three colours. The rows the default
-// rank letters pick (G for the sensitivities, D for the levels) hold the
-// values the engine also falls back on; the other rows step around them as
-// other media would.
+// rank letters pick are G for the sensitivities (1.0) and D for the levels:
+// 110 at page value 32 and 720 at 224, so that with the default level of 200
+// at page value 128 the tone tables rise steadily from black to white. The
+// other rows step around them as other media would.
 std::vector<uint8_t> MediaTableFile() {
   std::vector<uint8_t> out(720, 0);
   for (int colour = 0; colour < 3; ++colour) {
@@ -228,7 +229,7 @@ std::vector<uint8_t> MediaTableFile() {
   for (int column = 0; column < 6; ++column) {
     bool at224 = column % 2 == 1;
     for (int row = 0; row < 30; ++row) {
-      int level = at224 ? 720 + (row - 3) * 12 : 320 + (row - 3) * 6;
+      int level = at224 ? 720 + (row - 3) * 12 : 110 + (row - 3) * 3;
       Put16(out, static_cast<size_t>(360 + column * 60 + row * 2), static_cast<uint16_t>(level));
     }
   }
