@@ -5,7 +5,7 @@
 //
 // The program reaches it through VYR_PORT=virtual[:options]; tests create one
 // in-process, install its PortBackend and inspect it afterwards. Options are
-// documented in vprinter/OPTIONS.md (same syntax as after "virtual:").
+// documented in the README (same syntax as after "virtual:").
 //
 // The printer never advances the clock: its own timing is counted in status
 // reads, and ready_after_ms looks at ClockPeek().
