@@ -208,9 +208,6 @@ void CPrintDlg::FinishCopy() {
       ready = true;
       break;
     }
-    // The operator gave up on a printer fault: asking again would only
-    // repeat the question until the polls run out.
-    if (status == kStatusAbort) break;
   }
   if (!ready) {
     AfxMessageBox(IDS_PRINTER_NOT_FOUND);

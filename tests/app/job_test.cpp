@@ -379,7 +379,7 @@ TEST_F(JobTest, FailedTransferAtLine100EndsTheCopyWithoutPageEnd) {
   EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<long>(first100), expected.begin()));
 }
 
-TEST_F(JobTest, OperatorGivingUpBetweenCopiesIsNotAskedAgain) {
+TEST_F(JobTest, PrinterFaultBetweenCopiesIsAskedAtEveryPollThenEndsTheJob) {
   ScopedVirtualPrinter printer;
   VirtualPrinter* vp = printer.get();
   HookedUi ui;
@@ -393,8 +393,12 @@ TEST_F(JobTest, OperatorGivingUpBetweenCopiesIsNotAskedAgain) {
     }
   };
   EXPECT_EQ(Run(dlg, 2), IDOK);
-  // Once from the line sender (the copy is over), once between the copies.
-  EXPECT_THAT(ui.Events("message "), ElementsAre("2026 yesno no", "2026 yesno no", "2004 ok"));
+  // Once from the line sender (the copy is over), then at each of the 400
+  // polls between the copies: a No only ends that poll, the printer is reset
+  // and polled again, and a printer that never gets ready ends the job.
+  std::vector<std::string> expected(401, "2026 yesno no");
+  expected.push_back("2004 ok");
+  EXPECT_EQ(ui.Events("message "), expected);
   EXPECT_EQ(g_bSendRunEnd, 0);
   EXPECT_EQ(VirtualPrinterPageEnds(vp), 0);
   EXPECT_EQ(VirtualPrinterRunEnds(vp), 0);
