@@ -12,6 +12,9 @@
 // the same bits as evaluating the logarithm for every pixel.
 #include <cmath>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/settings.h"
 #include "imaging/media_tables.h"
@@ -139,10 +142,17 @@ void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables*
 // a negative result is 0, a correction that would raise a level past 1023
 // stops there.
 constexpr int kTopLevel = 1023;
+// Clamped with the processor's min and max rather than branches, since
+// which pixels a correction drives out of range follows the picture.
 inline int16_t RoundLevel(double level) {
-  const double x = level + 0.5;
-  if (!(x >= 1.0)) return 0;
-  if (x >= double(kTopLevel)) return kTopLevel;
+  double x = level + 0.5;
+#if defined(__SSE2__)
+  // max(x, 0) gives 0 for a value that is not a number
+  x = _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(_mm_set_sd(x), _mm_setzero_pd()), _mm_set_sd(double(kTopLevel))));
+#else
+  if (!(x >= 0.0)) x = 0.0;
+  if (x > double(kTopLevel)) x = double(kTopLevel);
+#endif
   return static_cast<int16_t>(static_cast<int>(x));
 }
 

@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 #include "app/settings.h"
 #include "imaging/page_buffers.h"
@@ -69,9 +72,16 @@ bool SettingsLeavePageAsItIs() {
 
 // Final rounding onto the byte scale; values outside 0..255 (also a value
 // that is not a number) are clamped before they are converted.
+// The clamps are done with the processor's min and max, not with branches:
+// on a busy page whether a channel overflows is anybody's guess.
 inline uint8_t ToByte(float v) {
-  if (!(v >= 0.0f)) return 0;
-  if (v > 255.0f) return 255;
+#if defined(__SSE__)
+  // max(v, 0) gives 0 for a value that is not a number
+  v = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(v), _mm_setzero_ps()), _mm_set_ss(255.0f)));
+#else
+  v = v > 0.0f ? v : 0.0f;  // also a value that is not a number
+  v = v < 255.0f ? v : 255.0f;
+#endif
   return static_cast<uint8_t>(static_cast<int>(double(v) + 0.5));
 }
 
@@ -93,6 +103,9 @@ struct RowWork {
   // sweep 3: scaled channels, red, green, blue per pixel
   double numerator[kPageColumns * 3];
   float v1[kPageColumns * 3];
+  // sweep 4: shift weight and step (both 0 where nothing shifts)
+  float w1[kPageColumns];
+  float a[kPageColumns];
 };
 RowWork g_row;
 
@@ -132,28 +145,45 @@ void PrepareRun() {
   }
 }
 
-// Sweep 1: sectors, tested in the order of the sector table.
+// Sector of every combination of the tests that pick it (which distances are
+// zero, and the three comparisons), in the order the tests are made: no red
+// (grey, or sector 1 for green <= blue, else 2), else no blue (5 for green >
+// red, else 6), else (no green) 3 for blue >= red, else 4. A table instead of
+// a chain of branches, because neighbouring pixels of a busy page rarely
+// share a sector.
+struct SectorTable {
+  uint8_t sector[64]{};
+  constexpr SectorTable() {
+    for (int code = 0; code < 64; ++code) {
+      const bool noRed = code & 1, noBlue = code & 2, noGreen = code & 4;
+      const bool greenNotAboveBlue = code & 8, greenAboveRed = code & 16, blueNotBelowRed = code & 32;
+      int s;
+      if (noRed)
+        s = (noGreen && noBlue) ? kGrey : (greenNotAboveBlue ? 0 : 1);
+      else if (noBlue)
+        s = greenAboveRed ? 4 : 5;
+      else
+        s = blueNotBelowRed ? 2 : 3;
+      sector[code] = uint8_t(s);
+    }
+  }
+};
+constexpr SectorTable kSectorOf;
+
+// Sweep 1: sectors, distances and the numerators' differences.
 void FindSectors(const uint8_t* p) {
   RowWork& w = g_row;
   for (int c = 0; c < kPageColumns; ++c, p += 3) {
     const int in[3] = {p[2], p[1], p[0]};  // red, green, blue
     const int m = std::min(in[kR], std::min(in[kG], in[kB]));
-    const int dR = in[kR] - m, dG = in[kG] - m, dB = in[kB] - m;
-    int sector;
-    if (dR == 0) {
-      if (dG == 0 && dB == 0)
-        sector = kGrey;
-      else
-        sector = (dG <= dB) ? 0 : 1;
-    } else if (dB == 0) {
-      sector = (dG > dR) ? 4 : 5;
-    } else {
-      sector = (dB >= dR) ? 2 : 3;
-    }
-    const int d[3] = {dR, dG, dB};
+    const int d[3] = {in[kR] - m, in[kG] - m, in[kB] - m};
+    const int code = (d[kR] == 0) | (d[kB] == 0) << 1 | (d[kG] == 0) << 2 | (d[kG] <= d[kB]) << 3 |
+                     (d[kG] > d[kR]) << 4 | (d[kB] >= d[kR]) << 5;
+    const int sector = kSectorOf.sector[code];
     const SectorConstants& sc = g_sectorConst[sector];
     w.sector[c] = uint8_t(sector);
-    w.dMax[c] = sector == kGrey ? 1 : d[sc.maxChannel];
+    // a grey pixel's stand-in distance keeps its (unused) weight finite
+    w.dMax[c] = d[sc.maxChannel] + (sector == kGrey);
     w.dMid[c] = d[sc.midChannel];
     w.value[c] = in[sc.maxChannel];
     w.sum[c] = in[kR] + in[kG] + in[kB];
@@ -188,34 +218,42 @@ void CorrectRow(uint8_t* p) {
   for (int i = 0; i < kPageColumns * 3; ++i)
     rw.v1[i] = static_cast<float>(rw.numerator[i] / 3.0);
 
-  // Sweep 4: chroma after scaling on the sector's largest channel, the
-  // shift weight and the shift, and the bytes.
-  for (int c = 0; c < kPageColumns; ++c, p += 3) {
-    const int sector = rw.sector[c];
-    const float s = rw.s[c];
-    // Grey pixels stay; a factor of zero or below would flatten or reverse
-    // the chroma and leave the shift undefined, so such pixels keep their
-    // colour too.
-    if (sector == kGrey || !(s > 0.0f) || !std::isfinite(s)) continue;
-    const SectorConstants& sc = g_sectorConst[sector];
+  // Sweep 4: chroma after scaling, measured on the sector's own largest
+  // channel, and the shift weight. A chroma of 0 (or one too small to carry
+  // a weight) shifts nothing: its step a is 0.
+  for (int c = 0; c < kPageColumns; ++c) {
+    const SectorConstants& sc = g_sectorConst[rw.sector[c]];
     const float* v1 = rw.v1 + c * 3;
-    float v2[3] = {v1[kR], v1[kG], v1[kB]};
     const float m1 = std::min(v1[kR], std::min(v1[kG], v1[kB]));
     const float K = static_cast<float>(double(v1[sc.maxChannel]) - double(m1));
-    if (K > 0.0f && std::isfinite(K)) {
-      const float w1 =
-          static_cast<float>(1.0 - (double(v1[sc.midChannel]) - double(m1)) / double(K));
-      const float a = static_cast<float>(double(K) / 255.0);
-      // A chroma too small to carry a weight shifts nothing.
-      if (std::isfinite(w1)) {
-        for (int ch = 0; ch < 3; ++ch)
-          v2[ch] = static_cast<float>(double(v1[ch]) +
-                                      (sc.xShift[ch] + double(w1) * sc.dShift[ch]) * double(a));
-      }
-    }
-    p[2] = ToByte(v2[kR]);
-    p[1] = ToByte(v2[kG]);
-    p[0] = ToByte(v2[kB]);
+    const bool chroma = K > 0.0f && std::isfinite(K);
+    const float k = chroma ? K : 1.0f;
+    const float w1 = static_cast<float>(1.0 - (double(v1[sc.midChannel]) - double(m1)) / double(k));
+    // K / 255 in double rounded to a float is the float quotient K / 255.
+    const float a = k / 255.0f;
+    const bool shift = chroma && std::isfinite(w1);
+    rw.w1[c] = shift ? w1 : 0.0f;
+    rw.a[c] = shift ? a : 0.0f;
+  }
+
+  // Sweep 5: the shift and the bytes. Grey pixels stay; a factor of zero or
+  // below would flatten or reverse the chroma and leave the shift undefined,
+  // so such pixels keep their colour too.
+  for (int c = 0; c < kPageColumns; ++c, p += 3) {
+    const int sector = rw.sector[c];
+    const SectorConstants& sc = g_sectorConst[sector];
+    const float s = rw.s[c];
+    const bool keep = sector == kGrey || !(s > 0.0f) || !std::isfinite(s);
+    const float* v1 = rw.v1 + c * 3;
+    const double w1 = double(rw.w1[c]), a = double(rw.a[c]);
+    auto shifted = [&](int ch) {
+      return ToByte(static_cast<float>(double(v1[ch]) + (sc.xShift[ch] + w1 * sc.dShift[ch]) * a));
+    };
+    const uint8_t red = shifted(kR), green = shifted(kG), blue = shifted(kB);
+    if (keep) continue;
+    p[2] = red;
+    p[1] = green;
+    p[0] = blue;
   }
 }
 
