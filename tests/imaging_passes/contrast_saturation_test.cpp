@@ -118,6 +118,12 @@ TEST_F(Saturation, ExamplesWithFactorTwo) {
   EXPECT_EQ(GetPx(0, 1), (Rgb{50, 150, 250}));
   // mean 85 plus twice 170 away from it
   EXPECT_EQ(GetPx(0, 2), (Rgb{0, 255, 0}));
+
+  // A factor far beyond the byte scale saturates, never wraps.
+  g_SatValue = 1.0e30f;
+  SetPx(0, 0, {200, 100, 100});
+  ApplySaturation();
+  EXPECT_EQ(GetPx(0, 0), (Rgb{255, 0, 0}));
 }
 
 TEST_F(Saturation, GreyStaysAndFactorOneIsTheIdentity) {

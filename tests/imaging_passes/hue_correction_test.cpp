@@ -138,6 +138,15 @@ TEST_F(HueCorrection, NonPositiveFactorLeavesPixelsUnshifted) {
   const Rgb bright = GetPx(0, 1);
   EXPECT_NE(bright, (Rgb{250, 0, 0}));
   EXPECT_GT(bright.g, 0);
+
+  // A factor so small that the scaled chroma K rounds to 0: the pixel takes
+  // its mean and is not shifted (its shift weight would be 0 / 0).
+  DefaultEngineState();
+  Top(kRed) = Bottom(kRed) = Top(kYellow) = Bottom(kYellow) = 1.0e-30f;  // both anchors of the sector
+  Shift(kRed, 1) = 100;
+  SetPx(0, 0, {200, 100, 100});
+  ApplyHueCorrection();
+  EXPECT_EQ(GetPx(0, 0), (Rgb{133, 133, 133}));
 }
 
 TEST_F(HueCorrection, ColumnsFrom640NeverChange) {
