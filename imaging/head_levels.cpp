@@ -34,7 +34,7 @@ constexpr int kDyeSlot[3] = {2, 1, 0};
 // Index of a pair's P coefficient in g_DensityCoef (Q is 6 further, R 12).
 enum PairCoef { kRG = 0, kRB = 1, kGR = 2, kGB = 3, kBR = 4, kBG = 5 };
 
-struct PairSpec {
+struct PairDef {
   Dye corrected;
   Dye interferer;
   PairCoef coef;
@@ -42,7 +42,7 @@ struct PairSpec {
 };
 
 // Each dye's two pairs, the first one carrying the dye's overlap setting.
-const PairSpec kPairs[3][2] = {
+const PairDef kPairs[3][2] = {
     {{kCyan, kMagenta, kRG, &g_OVrg}, {kCyan, kYellow, kRB, nullptr}},
     {{kMagenta, kYellow, kGB, &g_OVgb}, {kMagenta, kCyan, kGR, nullptr}},
     {{kYellow, kMagenta, kBG, &g_OVbg}, {kYellow, kCyan, kBR, nullptr}},
@@ -90,11 +90,11 @@ void ComputeGammas(DyeGammas gamma[3]) {
   }
 }
 
-void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables* t) {
-  const Dye x = spec.corrected, y = spec.interferer;
+void BuildPairTables(const PairDef& def, const DyeGammas gamma[3], PairTables* t) {
+  const Dye x = def.corrected, y = def.interferer;
   const int16_t* toneY = g_mediaToneTables[y];
-  t->overlapIsOne = (spec.overlap == nullptr || *spec.overlap == 1.0f);
-  t->overlap = spec.overlap ? double(*spec.overlap) : 1.0;
+  t->overlapIsOne = (def.overlap == nullptr || *def.overlap == 1.0f);
+  t->overlap = def.overlap ? double(*def.overlap) : 1.0;
   t->anyCorrection = false;
 
   // Without the gammas of both dyes, or without the logarithms of the
@@ -104,9 +104,9 @@ void BuildPairTables(const PairSpec& spec, const DyeGammas gamma[3], PairTables*
     return;
   }
 
-  const double P = double(g_DensityCoef[spec.coef]);
-  const double Q = double(g_DensityCoef[6 + spec.coef]);
-  const double R = double(g_DensityCoef[12 + spec.coef]);
+  const double P = double(g_DensityCoef[def.coef]);
+  const double Q = double(g_DensityCoef[6 + def.coef]);
+  const double R = double(g_DensityCoef[12 + def.coef]);
   const double senY = double(g_mediaSensitivity[y]);
   const double gTX = double(gamma[x].top), gBX = double(gamma[x].bottom);
   const double gTY = double(gamma[y].top), gBY = double(gamma[y].bottom);
