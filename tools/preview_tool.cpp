@@ -17,8 +17,9 @@
 //   final.i16    head levels after edge enhancement and the level limit
 //   lines.bin    the data bytes of the 790 line blocks (2 x 10112 + 788 x 9664)
 // --png DIR writes loaded.png, passed.png, plane_cyan.png, plane_magenta.png,
-// plane_yellow.png (level 0 white, 1020 black) and print.png (the print as the
-// head data puts it on paper).
+// plane_yellow.png (each head plane in grey, as the print shows it: level 1020
+// white paper, level 0 full dye) and print.png (the print as the head data
+// puts it on paper).
 //
 // Exit status: 0 when the page loaded, 1 when it did not, 2 for bad arguments.
 #include <cstdint>
@@ -139,14 +140,15 @@ std::vector<int16_t> PlaneLevels() {
   return levels;
 }
 
-// One head plane in grey: level 0 white, 1020 black. `slot` 0 yellow, 1
-// magenta, 2 cyan.
+// One head plane in grey as it prints: a head level follows the page value
+// that drives it, so level 1020 is white paper and level 0 full dye. `slot`
+// 0 yellow, 1 magenta, 2 cyan.
 std::vector<uint8_t> PlaneGrey(const std::vector<int16_t>& levels, int slot) {
   std::vector<uint8_t> rgb(kPageRows * kPageColumns * 3);
   for (int i = 0; i < kPageRows * kPageColumns; ++i) {
     int v = levels[i * 3 + slot];
     v = v < 0 ? 0 : (v > 1020 ? 1020 : v);
-    const uint8_t grey = static_cast<uint8_t>(255 - v * 255 / 1020);
+    const uint8_t grey = static_cast<uint8_t>(v * 255 / 1020);
     rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = grey;
   }
   return rgb;
