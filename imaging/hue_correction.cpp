@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#if defined(__SSE__)
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#elif defined(__SSE__)
 #include <xmmintrin.h>
 #endif
 
@@ -85,6 +87,7 @@ inline uint8_t ToByte(float v) {
   return static_cast<uint8_t>(static_cast<int>(double(v) + 0.5));
 }
 
+#if !defined(__SSE2__)
 // The work is done a row at a time in short sweeps over the row's pixels,
 // each sweep one step of the correction, so that the steps of many pixels
 // overlap instead of each pixel waiting on its own chain of divisions. Every
@@ -108,6 +111,7 @@ struct RowWork {
   float a[kPageColumns];
 };
 RowWork g_row;
+#endif
 
 constexpr uint8_t kGrey = 6;
 
@@ -170,6 +174,7 @@ struct SectorTable {
 };
 constexpr SectorTable kSectorOf;
 
+#if !defined(__SSE2__)
 // Sweep 1: sectors, distances and the numerators' differences.
 void FindSectors(const uint8_t* p) {
   RowWork& w = g_row;
@@ -192,6 +197,212 @@ void FindSectors(const uint8_t* p) {
     w.numerator[c * 3 + kB] = double(2 * in[kB] - in[kR] - in[kG]);
   }
 }
+
+#endif
+
+#if defined(__SSE2__)
+
+// Two pixels at a time, one in each half of an SSE2 register of doubles.
+// Each lane does exactly the operations of the one-pixel form: the double
+// operations are the same instructions, a store into a float is a packed
+// conversion to float and back (which rounds like the conversion of one
+// value), and every division stays a true division.
+//
+// The row's values are kept in planes (one array per quantity, channels side
+// by side) so that two neighbouring pixels load into one register.
+static_assert(kPageColumns % 8 == 0, "the sweeps take a row eight or two pixels at a time");
+struct RowLanes {
+  int16_t in[3][kPageColumns];  // the row's red, green and blue bytes
+  // sweep 1: sector (kGrey for a grey pixel), its largest and middle
+  // distances from the minimum, the largest channel's input value
+  uint8_t sector[kPageColumns];
+  int32_t dMax[kPageColumns];
+  int32_t dMid[kPageColumns];
+  int32_t sum[kPageColumns];
+  int32_t numerator[3][kPageColumns];  // 2R - G - B, 2G - R - B, 2B - R - G
+  int32_t value[kPageColumns];
+  int32_t maxAt[kPageColumns];  // where the largest and middle channels' scaled
+  int32_t midAt[kPageColumns];  // values lie in v1: the channel's plane offset
+  // sweep 2: s, a float held in a double
+  double s[kPageColumns];
+  // sweep 3: R1, G1, B1, floats held in doubles
+  double v1[3][kPageColumns];
+  // sweep 4: shift weight and step (both 0 where nothing shifts)
+  double w1[kPageColumns];
+  double a[kPageColumns];
+};
+RowLanes g_lanes;
+
+// Rounds both lanes to float and widens them again: the value a float
+// variable would hold.
+inline __m128d ToFloat(__m128d x) { return _mm_cvtps_pd(_mm_cvtpd_ps(x)); }
+
+inline __m128d LoadInts(const int32_t* p) {
+  return _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+
+// The per-sector constants of two neighbouring pixels, side by side.
+inline __m128d Pair(const SectorConstants& c0, const SectorConstants& c1, double SectorConstants::*field) {
+  return _mm_set_pd(c1.*field, c0.*field);
+}
+// Eight 16-bit values widened to 32 bits.
+inline void Widen(__m128i v, int32_t* out) {
+  const __m128i sign = _mm_srai_epi16(v, 15);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(v, sign));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(v, sign));
+}
+
+// Sweep 1: sectors, distances, the numerators' differences, and where the
+// sector's largest and middle channels will lie among the scaled values.
+// Eight pixels at a time in 16-bit lanes: the sector tests become masks,
+// each mask being the pixels that take one branch of the tests, in the
+// order the tests are made.
+void FindSectorLanes(const uint8_t* p) {
+  RowLanes& L = g_lanes;
+  for (int c = 0; c < kPageColumns; ++c, p += 3) {
+    L.in[kR][c] = p[2];
+    L.in[kG][c] = p[1];
+    L.in[kB][c] = p[0];
+  }
+  const __m128i zero = _mm_setzero_si128(), all = _mm_cmpeq_epi16(zero, zero);
+  auto pick = [](__m128i mask, __m128i v) { return _mm_and_si128(mask, v); };
+  auto number = [](int n) { return _mm_set1_epi16(int16_t(n)); };
+  for (int c = 0; c < kPageColumns; c += 8) {
+    const __m128i R = _mm_loadu_si128(reinterpret_cast<const __m128i*>(L.in[kR] + c));
+    const __m128i G = _mm_loadu_si128(reinterpret_cast<const __m128i*>(L.in[kG] + c));
+    const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(L.in[kB] + c));
+    const __m128i m = _mm_min_epi16(R, _mm_min_epi16(G, B));
+    const __m128i dR = _mm_sub_epi16(R, m), dG = _mm_sub_epi16(G, m), dB = _mm_sub_epi16(B, m);
+    const __m128i noRed = _mm_cmpeq_epi16(dR, zero), noGreen = _mm_cmpeq_epi16(dG, zero),
+                  noBlue = _mm_cmpeq_epi16(dB, zero);
+    const __m128i greenAboveBlue = _mm_cmpgt_epi16(dG, dB), greenAboveRed = _mm_cmpgt_epi16(dG, dR),
+                  redAboveBlue = _mm_cmpgt_epi16(dR, dB);
+    const __m128i grey = _mm_and_si128(noRed, _mm_and_si128(noGreen, noBlue));
+    const __m128i redBranch = _mm_andnot_si128(grey, noRed);  // no red, not grey
+    const __m128i blueBranch = _mm_andnot_si128(noRed, noBlue);  // red, no blue
+    const __m128i greenBranch = _mm_andnot_si128(_mm_or_si128(noRed, noBlue), all);  // then no green
+    const __m128i s1 = _mm_andnot_si128(greenAboveBlue, redBranch), s2 = _mm_and_si128(greenAboveBlue, redBranch);
+    const __m128i s3 = _mm_andnot_si128(redAboveBlue, greenBranch), s4 = _mm_and_si128(redAboveBlue, greenBranch);
+    const __m128i s5 = _mm_and_si128(greenAboveRed, blueBranch), s6 = _mm_andnot_si128(greenAboveRed, blueBranch);
+    // a grey pixel stands in as sector 1 (its result is not written)
+    const __m128i maxR = _mm_or_si128(s4, s6), maxG = _mm_or_si128(s2, s5),
+                  maxB = _mm_or_si128(_mm_or_si128(s1, s3), grey);
+    const __m128i midR = _mm_or_si128(s3, s5), midG = _mm_or_si128(_mm_or_si128(s1, s6), grey),
+                  midB = _mm_or_si128(s2, s4);
+    // a grey pixel's stand-in distance keeps its (unused) weight finite
+    const __m128i dMax = _mm_add_epi16(
+        _mm_or_si128(_mm_or_si128(pick(maxR, dR), pick(maxG, dG)), pick(maxB, dB)), pick(grey, number(1)));
+    const __m128i dMid = _mm_or_si128(_mm_or_si128(pick(midR, dR), pick(midG, dG)), pick(midB, dB));
+    const __m128i value = _mm_or_si128(_mm_or_si128(pick(maxR, R), pick(maxG, G)), pick(maxB, B));
+    const __m128i sector = _mm_or_si128(
+        _mm_or_si128(_mm_or_si128(pick(s2, number(1)), pick(s3, number(2))),
+                     _mm_or_si128(pick(s4, number(3)), pick(s5, number(4)))),
+        _mm_or_si128(pick(s6, number(5)), pick(grey, number(kGrey))));
+    const __m128i maxAt = _mm_or_si128(pick(maxG, number(kG * kPageColumns)), pick(maxB, number(kB * kPageColumns)));
+    const __m128i midAt = _mm_or_si128(pick(midG, number(kG * kPageColumns)), pick(midB, number(kB * kPageColumns)));
+    const __m128i sum = _mm_add_epi16(_mm_add_epi16(R, G), B);
+    const __m128i nR = _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(R, R), G), B);
+    const __m128i nG = _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(G, G), R), B);
+    const __m128i nB = _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(B, B), R), G);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(L.sector + c), _mm_packus_epi16(sector, sector));
+    Widen(dMax, L.dMax + c);
+    Widen(dMid, L.dMid + c);
+    Widen(value, L.value + c);
+    Widen(maxAt, L.maxAt + c);
+    Widen(midAt, L.midAt + c);
+    Widen(sum, L.sum + c);
+    Widen(nR, L.numerator[kR] + c);
+    Widen(nG, L.numerator[kG] + c);
+    Widen(nB, L.numerator[kB] + c);
+  }
+}
+
+void CorrectRow(uint8_t* p) {
+  RowLanes& L = g_lanes;
+  FindSectorLanes(p);
+
+  const __m128d one = _mm_set1_pd(1.0);
+  // Sweep 2: weight of the primary anchor, the interpolated factors and s.
+  for (int c = 0; c < kPageColumns; c += 2) {
+    const SectorConstants& c0 = g_sectorConst[L.sector[c]];
+    const SectorConstants& c1 = g_sectorConst[L.sector[c + 1]];
+    const __m128d w = ToFloat(_mm_sub_pd(one, _mm_div_pd(LoadInts(L.dMid + c), LoadInts(L.dMax + c))));
+    const __m128d top =
+        ToFloat(_mm_add_pd(Pair(c0, c1, &SectorConstants::xTop), _mm_mul_pd(w, Pair(c0, c1, &SectorConstants::dTop))));
+    const __m128d bottom = ToFloat(_mm_add_pd(Pair(c0, c1, &SectorConstants::xBottom),
+                                              _mm_mul_pd(w, Pair(c0, c1, &SectorConstants::dBottom))));
+    const __m128d s =
+        ToFloat(_mm_add_pd(bottom, _mm_mul_pd(_mm_sub_pd(top, bottom), _mm_set_pd(g_valueFraction[L.value[c + 1]], g_valueFraction[L.value[c]]))));
+    _mm_storeu_pd(L.s + c, s);
+  }
+
+  // Sweep 3: scale about the mean, ((2R - G - B) s + S) / 3 and likewise.
+  const __m128d three = _mm_set1_pd(3.0);
+  for (int ch = 0; ch < 3; ++ch)
+    for (int c = 0; c < kPageColumns; c += 2) {
+      const __m128d scaled =
+          _mm_add_pd(_mm_mul_pd(LoadInts(L.numerator[ch] + c), _mm_loadu_pd(L.s + c)), LoadInts(L.sum + c));
+      _mm_storeu_pd(L.v1[ch] + c, ToFloat(_mm_div_pd(scaled, three)));
+    }
+
+  // Sweep 4: chroma after scaling on the sector's own largest channel, and
+  // the shift weight. A chroma of 0 (or one too small to carry a weight, or
+  // one that is not finite) shifts nothing: its step a is 0.
+  const double* v1 = &L.v1[0][0];
+  const __m128d zero = _mm_setzero_pd();
+  const __m128d infinity = _mm_set1_pd(HUGE_VAL);
+  const __m128d by255 = _mm_set1_pd(255.0);
+  const __m128d signless = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  for (int c = 0; c < kPageColumns; c += 2) {
+    const __m128d red = _mm_loadu_pd(L.v1[kR] + c), green = _mm_loadu_pd(L.v1[kG] + c),
+                  blue = _mm_loadu_pd(L.v1[kB] + c);
+    // min(R1, min(G1, B1)) with the operands in the order that picks the
+    // same value as std::min does
+    const __m128d m1 = _mm_min_pd(_mm_min_pd(blue, green), red);
+    const __m128d largest = _mm_set_pd(v1[L.maxAt[c + 1] + c + 1], v1[L.maxAt[c] + c]);
+    const __m128d middle = _mm_set_pd(v1[L.midAt[c + 1] + c + 1], v1[L.midAt[c] + c]);
+    const __m128d K = ToFloat(_mm_sub_pd(largest, m1));
+    const __m128d chroma = _mm_and_pd(_mm_cmpgt_pd(K, zero), _mm_cmplt_pd(K, infinity));
+    const __m128d k = _mm_or_pd(_mm_and_pd(chroma, K), _mm_andnot_pd(chroma, one));
+    const __m128d w1 = ToFloat(_mm_sub_pd(one, _mm_div_pd(_mm_sub_pd(middle, m1), k)));
+    // K / 255 in double rounded to a float is the float quotient K / 255.
+    const __m128d a = ToFloat(_mm_div_pd(k, by255));
+    const __m128d shift = _mm_and_pd(chroma, _mm_cmplt_pd(_mm_and_pd(w1, signless), infinity));
+    _mm_storeu_pd(L.w1 + c, _mm_and_pd(shift, w1));
+    _mm_storeu_pd(L.a + c, _mm_and_pd(shift, a));
+  }
+
+  // Sweep 5: the shift and the bytes. Grey pixels stay; a factor of zero or
+  // below would flatten or reverse the chroma and leave the shift undefined,
+  // so such pixels keep their colour too. The clamp onto 0..255 is max then
+  // min: max(v, 0) gives 0 for a value that is not a number.
+  const __m128d byteMax = _mm_set1_pd(255.0), half = _mm_set1_pd(0.5);
+  for (int c = 0; c < kPageColumns; c += 2, p += 6) {
+    const SectorConstants& c0 = g_sectorConst[L.sector[c]];
+    const SectorConstants& c1 = g_sectorConst[L.sector[c + 1]];
+    const __m128d w1 = _mm_loadu_pd(L.w1 + c), a = _mm_loadu_pd(L.a + c);
+    int32_t out[3][4];
+    for (int ch = 0; ch < 3; ++ch) {
+      const __m128d amount = _mm_mul_pd(
+          _mm_add_pd(_mm_set_pd(c1.xShift[ch], c0.xShift[ch]), _mm_mul_pd(w1, _mm_set_pd(c1.dShift[ch], c0.dShift[ch]))),
+          a);
+      __m128d v = ToFloat(_mm_add_pd(_mm_loadu_pd(L.v1[ch] + c), amount));
+      v = _mm_min_pd(_mm_max_pd(v, zero), byteMax);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[ch]), _mm_cvttpd_epi32(_mm_add_pd(v, half)));
+    }
+    for (int i = 0; i < 2; ++i) {
+      const double s = L.s[c + i];
+      const bool keep = L.sector[c + i] == kGrey || !(s > 0.0) || s == HUGE_VAL;
+      if (keep) continue;
+      uint8_t* q = p + 3 * i;
+      q[2] = uint8_t(out[kR][i]);
+      q[1] = uint8_t(out[kG][i]);
+      q[0] = uint8_t(out[kB][i]);
+    }
+  }
+}
+
+#else  // one pixel at a time
 
 void CorrectRow(uint8_t* p) {
   RowWork& rw = g_row;
@@ -256,6 +467,8 @@ void CorrectRow(uint8_t* p) {
     p[0] = blue;
   }
 }
+
+#endif
 
 }  // namespace
 
