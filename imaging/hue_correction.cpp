@@ -210,6 +210,20 @@ void FindSectors(const uint8_t* p) {
 //
 // The row's values are kept in planes (one array per quantity, channels side
 // by side) so that two neighbouring pixels load into one register.
+// The weight w of every pair of distances (largest, middle), by largest x
+// 256 + middle: w depends on nothing else, so its division is done once for
+// the life of the program instead of once per pixel.
+float g_weight[256 * 256];
+bool g_weightReady = false;
+
+void PrepareWeights() {
+  if (g_weightReady) return;
+  for (int dMax = 1; dMax < 256; ++dMax)
+    for (int dMid = 0; dMid <= dMax; ++dMid)
+      g_weight[dMax * 256 + dMid] = static_cast<float>(1.0 - double(dMid) / double(dMax));
+  g_weightReady = true;
+}
+
 static_assert(kPageColumns % 8 == 0, "the sweeps take a row eight or two pixels at a time");
 struct RowLanes {
   int16_t in[3][kPageColumns];  // the row's red, green and blue bytes
@@ -326,7 +340,8 @@ void CorrectRow(uint8_t* p) {
   for (int c = 0; c < kPageColumns; c += 2) {
     const SectorConstants& c0 = g_sectorConst[L.sector[c]];
     const SectorConstants& c1 = g_sectorConst[L.sector[c + 1]];
-    const __m128d w = ToFloat(_mm_sub_pd(one, _mm_div_pd(LoadInts(L.dMid + c), LoadInts(L.dMax + c))));
+    const __m128d w = _mm_set_pd(double(g_weight[L.dMax[c + 1] * 256 + L.dMid[c + 1]]),
+                                 double(g_weight[L.dMax[c] * 256 + L.dMid[c]]));
     const __m128d top =
         ToFloat(_mm_add_pd(Pair(c0, c1, &SectorConstants::xTop), _mm_mul_pd(w, Pair(c0, c1, &SectorConstants::dTop))));
     const __m128d bottom = ToFloat(_mm_add_pd(Pair(c0, c1, &SectorConstants::xBottom),
@@ -476,5 +491,8 @@ void ApplyHueCorrection() {
   if (g_Color == 0) return;
   if (SettingsLeavePageAsItIs()) return;
   PrepareRun();
+#if defined(__SSE2__)
+  PrepareWeights();
+#endif
   for (int r = 0; r < kPageRows; ++r) CorrectRow(g_pageImage + r * kPageStride);
 }
