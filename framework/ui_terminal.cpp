@@ -14,22 +14,17 @@
 // engine may be inside a long wait for the printer).
 #include "framework/ui_terminal.h"
 
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/console.h"
+
 namespace {
 
 constexpr int kBarCells = 20;
-
-volatile sig_atomic_t g_interrupted = 0;
 
 struct TerminalState {
   bool started = false;   // the dialog is on screen: handler installed, line drawn
@@ -38,31 +33,14 @@ struct TerminalState {
   std::string caption;
   int percent = -1;       // no progress yet
   std::vector<std::pair<int, std::string>> texts;
-  struct sigaction previousInt {};
 };
 
 TerminalState g_state;
 
-void OnInterrupt(int) {
-  if (g_interrupted) {
-    // Not taken yet: the engine is stuck in a wait. Leave the default way.
-    signal(SIGINT, SIG_DFL);
-    raise(SIGINT);
-    return;
-  }
-  g_interrupted = 1;
-}
-
 FILE* TerminalOut() {
-  if (isatty(STDOUT_FILENO)) return stdout;
-  if (isatty(STDERR_FILENO)) return stderr;
+  if (ConsoleIsTerminal(stdout)) return stdout;
+  if (ConsoleIsTerminal(stderr)) return stderr;
   return nullptr;
-}
-
-int TerminalWidth(FILE* out) {
-  struct winsize ws {};
-  if (ioctl(fileno(out), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
-  return 80;
 }
 
 // The first `columns` characters of a UTF-8 text (continuation bytes take no
@@ -84,12 +62,7 @@ void Start() {
   if (g_state.started) return;
   g_state.started = true;
   g_state.out = TerminalOut();
-  g_interrupted = 0;
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;  // no SA_RESTART: a question being read gives up on Ctrl-C
-  sigaction(SIGINT, &sa, &g_state.previousInt);
+  ConsoleCatchInterrupt();
 }
 
 void Redraw() {
@@ -102,7 +75,7 @@ void Redraw() {
     line += " [" + std::string(filled, '#') + std::string(kBarCells - filled, '-') + "]";
   }
   for (const auto& [item, text] : g_state.texts) line += "  " + text;
-  line = FitColumns(line, TerminalWidth(out) - 1);
+  line = FitColumns(line, ConsoleColumns(out) - 1);
   std::fprintf(out, "\r%s\x1b[K", line.c_str());
   std::fflush(out);
   g_state.lineShown = true;
@@ -146,9 +119,8 @@ bool ReadYes(FILE* prompt, const char* text) {
   std::fprintf(prompt, "vyr: %s [y/N] ", text);
   std::fflush(prompt);
   char answer[64];
-  if (!std::fgets(answer, sizeof answer, stdin)) {
+  if (!ConsoleReadLine(answer, sizeof answer)) {
     // End of input or Ctrl-C: No. Keep the prompt's line apart from what follows.
-    clearerr(stdin);
     std::fputc('\n', prompt);
     return false;
   }
@@ -163,7 +135,7 @@ bool TerminalMessage(void*, unsigned number, const char* text, bool yesno) {
   if (!text) text = "";
   EndLine();
   bool yes = true;
-  if (yesno && isatty(STDIN_FILENO)) {
+  if (yesno && ConsoleIsTerminal(stdin)) {
     FILE* prompt = g_state.out ? g_state.out : stderr;
     yes = ReadYes(prompt, text);
   } else if (yesno) {
@@ -180,17 +152,11 @@ bool TerminalMessage(void*, unsigned number, const char* text, bool yesno) {
 void TerminalDialogEnd(void*, bool) {
   if (!g_state.started) return;
   EndLine();
-  sigaction(SIGINT, &g_state.previousInt, nullptr);
-  g_interrupted = 0;
+  ConsoleReleaseInterrupt();
   g_state = TerminalState{};
 }
 
-bool TerminalCloseRequested(void*) {
-  if (!g_interrupted) return false;
-  // Taken: a later Ctrl-C is a fresh request again, not a forced end.
-  g_interrupted = 0;
-  return true;
-}
+bool TerminalCloseRequested(void*) { return ConsoleTakeInterrupt(); }
 
 const UiBackend kTerminalBackend = {
     .name = "terminal",

@@ -1,6 +1,33 @@
+// The console the program may have been started from: whether a person sits at
+// it, its width, Ctrl-C, and reading an answer typed on it.
+#pragma once
+
+#include <cstdio>
+
 // Whether a person sits at the program: a terminal on standard input, output
 // or error from which Ctrl-C can reach it. A program started by a spooler has
 // none, and nobody can close its dialog.
-#pragma once
-
 bool ConsoleIsInteractive();
+
+// Whether `stream` (standard input, output or error) is a terminal.
+bool ConsoleIsTerminal(std::FILE* stream);
+
+// The width in columns of the terminal on `stream`, or 80 when it cannot be told.
+int ConsoleColumns(std::FILE* stream);
+
+// From now on Ctrl-C only sets a flag for ConsoleTakeInterrupt (any flag left
+// from before is cleared); a second Ctrl-C before the first is taken ends the
+// program the default way. A read in progress gives up on Ctrl-C instead of
+// being restarted.
+void ConsoleCatchInterrupt();
+
+// Puts back the Ctrl-C handling ConsoleCatchInterrupt found, and clears the flag.
+void ConsoleReleaseInterrupt();
+
+// True once for each Ctrl-C caught and not yet taken; taking it clears the flag.
+bool ConsoleTakeInterrupt();
+
+// Reads one line (at most size - 1 bytes, newline kept) from standard input
+// into `line`; false at end of input or when Ctrl-C interrupts the read, which
+// is then forgotten so that a later read can go ahead.
+bool ConsoleReadLine(char* line, int size);
