@@ -14,7 +14,7 @@
 #include "app/settings.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
-#include "imaging/speckle_filter.h"
+#include "imaging/despeckle.h"
 #include "platform/paths.h"
 #include "support/bmp.h"
 #include "support/plain_imaging.h"

@@ -16,7 +16,7 @@
 #include "framework/afx.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
-#include "imaging/speckle_filter.h"
+#include "imaging/despeckle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <random>
 
-#include "imaging/speckle_filter.h"
+#include "imaging/despeckle.h"
 #include "load_fixture.h"
 #include "support/plain_imaging.h"
 
