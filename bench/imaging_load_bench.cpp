@@ -14,7 +14,7 @@
 #include "app/settings.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
-#include "imaging/despeckle.h"
+#include "imaging/dot_filter.h"
 #include "platform/paths.h"
 #include "support/bmp.h"
 #include "support/plain_imaging.h"

@@ -16,7 +16,7 @@
 #include "framework/afx.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
-#include "imaging/despeckle.h"
+#include "imaging/dot_filter.h"
 
 namespace {
 

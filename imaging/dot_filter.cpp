@@ -8,7 +8,7 @@
 // to 0 after every pass so that the next pass again sees 0 there. The cells are
 // handled in fixed blocks of 16 so that the compiler turns each block into a
 // few byte-wise vector compares.
-#include "imaging/despeckle.h"
+#include "imaging/dot_filter.h"
 
 #include <cstddef>
 #include <cstdlib>

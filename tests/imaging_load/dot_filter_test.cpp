@@ -4,7 +4,7 @@
 #include <cstring>
 #include <random>
 
-#include "imaging/despeckle.h"
+#include "imaging/dot_filter.h"
 #include "load_fixture.h"
 #include "support/plain_imaging.h"
 
