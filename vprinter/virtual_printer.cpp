@@ -13,6 +13,13 @@
 //
 // Busy periods are counted in status reads: after each latched byte and each
 // finished block the printer shows BUSY for `busy_reads` reads.
+//
+// A printer in a paper or error fault takes no data: it holds BUSY for as long
+// as the fault lines are raised, which is how the host's ready look comes to
+// read the line state and ask the operator. The fault goes away when the
+// operator has dealt with it: never by itself (the default), at the next reset
+// pulse (the host resets the printer after the operator's answer), or after a
+// number of status reads.
 
 #include "vprinter/virtual_printer.h"
 
@@ -49,6 +56,8 @@ constexpr int kStateReady = 3;
 constexpr int kStateWarming = 1;
 
 enum class Lines { Normal, Paper, Error };
+// When a raised paper or error fault clears by itself.
+enum class Clears { Never, Reset, Reads };
 enum class Phase { Idle, Command, Data };
 
 struct ArmedFault {
@@ -81,6 +90,8 @@ struct VirtualPrinter {
   uint8_t head[3] = {92, 63, 108};
   bool absent = false;
   bool neverReady = false;
+  Clears faultClears = Clears::Never;
+  uint32_t faultClearReads = 0;  // Clears::Reads: status reads the fault lasts
 
   // ---- registers and lines ----
   uint8_t data = 0;
@@ -88,6 +99,7 @@ struct VirtualPrinter {
   uint32_t busyLeft = 0;
   bool stuck = false;
   Lines lines = Lines::Normal;
+  uint32_t linesLeft = 0;  // Clears::Reads: status reads until the fault lines drop
   bool ackNeverLow = false;
   bool ackNeverHigh = false;
   bool nAckLow = false;
@@ -209,6 +221,7 @@ void Raise(VirtualPrinter* vp, VpFault fault, uint32_t reads) {
     case VpFault::AckNeverLow: vp->ackNeverLow = true; break;
     case VpFault::AckNeverHigh: vp->ackNeverHigh = true; break;
   }
+  if (fault == VpFault::Paper || fault == VpFault::Error) vp->linesLeft = vp->faultClearReads;
 }
 
 void Trigger(VirtualPrinter* vp, VpWhen when, uint32_t count) {
@@ -430,6 +443,7 @@ void WriteControl(VirtualPrinter* vp, uint8_t value) {
   if (!(old & kCtlNInit) && (value & kCtlNInit)) {
     ++vp->resets;
     TranscribeEvent(vp, "reset");
+    if (vp->faultClears == Clears::Reset) vp->lines = Lines::Normal;
     StartBusy(vp);
   }
   if (!(value & kCtlNInit)) return;  // held in reset
@@ -453,7 +467,7 @@ void WriteControl(VirtualPrinter* vp, uint8_t value) {
 
 uint8_t StatusNow(const VirtualPrinter* vp) {
   uint8_t s = kStsUnused;
-  if (vp->busyLeft == 0 && !vp->stuck) s |= kStsNotBusy;
+  if (vp->busyLeft == 0 && !vp->stuck && vp->lines == Lines::Normal) s |= kStsNotBusy;
   if (!vp->nAckLow) s |= kStsNAck;
   if (vp->nAckLow ? vp->selectBit : true) s |= kStsSelect;
   switch (vp->lines) {
@@ -478,6 +492,8 @@ uint8_t VpRead(void* ctx, uint16_t addr) {
       FlushSignals(vp, 0);
       const uint8_t s = StatusNow(vp);
       if (vp->busyLeft) --vp->busyLeft;
+      if (vp->lines != Lines::Normal && vp->faultClears == Clears::Reads && --vp->linesLeft == 0)
+        vp->lines = Lines::Normal;
       return s;
     }
     default: return uint8_t(0xC0 | vp->control);  // bits 6, 7 unused, read high
@@ -533,6 +549,16 @@ bool ParseBytes(const std::string& s, uint8_t* out, int count) {
     out[i] = uint8_t(v);
     at = next + 1;
   }
+  return true;
+}
+
+bool ParseClears(const std::string& s, VirtualPrinter* vp) {
+  if (s == "never") vp->faultClears = Clears::Never;
+  else if (s == "reset") vp->faultClears = Clears::Reset;
+  else if (ParseNumber(s, &vp->faultClearReads) && vp->faultClearReads > 0)
+    vp->faultClears = Clears::Reads;
+  else
+    return false;
   return true;
 }
 
@@ -616,6 +642,8 @@ bool ApplyOptions(VirtualPrinter* vp, const std::string& text, std::string* erro
       ok = ParseFault(value, &fault);
     } else if (key == "fault_reads") {
       ok = ParseNumber(value, &faultReads);
+    } else if (key == "fault_clears") {
+      ok = ParseClears(value, vp);
     } else {
       if (error) *error = "unknown virtual printer option '" + opt + "'";
       return false;

@@ -36,8 +36,8 @@ enum class VpFault {
   None,
   Busy,          // BUSY for a while (VirtualPrinterSetFault's `reads`), then free
   Stuck,         // BUSY for good
-  Paper,         // nError and PaperEnd high (line state 1)
-  Error,         // nError and PaperEnd low (line state 2)
+  Paper,         // nError and PaperEnd high (line state 1), BUSY held while raised
+  Error,         // nError and PaperEnd low (line state 2), BUSY held while raised
   AckNeverLow,   // in a read reply, nAck never goes low for the bit
   AckNeverHigh,  // in a read reply, nAck never returns high after the host's acknowledge
 };

@@ -2,6 +2,7 @@
 // the virtual printer writing its files, the record UI, the virtual clock.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -46,16 +47,32 @@ class ProgramTest : public ::testing::Test {
   }
 
   // Runs `bin`/vyr with `args` and the test's disk, printer and record file.
+  // `env` may set VYR_ANSWERS; `printer_` adds virtual printer options.
   int RunVyr(const std::string& args, const std::string& env = "LC_ALL=C",
              const std::string& bin = BinDir()) {
-    std::string command = "env " + env + " VYR_ROOT='" + root_.string() + "' VYR_PORT='virtual:out=" +
-                          out_.string() + "' VYR_UI='record:" + record_.string() +
-                          "' VYR_CLOCK=virtual VYR_ANSWERS= '" + bin + "/vyr' " + args;
+    std::string command = "env VYR_ANSWERS= " + env + " VYR_ROOT='" + root_.string() +
+                          "' VYR_PORT='virtual:out=" + out_.string() + printer_ + "' VYR_UI='record:" +
+                          record_.string() + "' VYR_CLOCK=virtual '" + bin + "/vyr' " + args;
     return std::system(command.c_str());
   }
 
   fs::path dir_, root_, out_, record_;
+  std::string printer_;
 };
+
+// The head data of the demonstration page's 790 lines, as the preview tool
+// computes them.
+const std::vector<uint8_t>& DemoLines() {
+  static std::vector<uint8_t> lines = [] {
+    fs::path preview = FreshDir("demo-preview");
+    std::string command = "'" + BinDir() + "/vyrtool' preview --root '" + DemoDisk().string() +
+                          "' --dump '" + preview.string() + "' '" + (DemoDisk() / "c" / "abx.1").string() +
+                          "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return ReadFile(preview / "lines.bin");
+  }();
+  return lines;
+}
 
 TEST_F(ProgramTest, TwoCopiesInGermanMatchThePreviewLines) {
   ASSERT_EQ(RunVyr("1 2", "LC_ALL= LANG=de_DE.UTF-8"), 0);
@@ -68,12 +85,7 @@ TEST_F(ProgramTest, TwoCopiesInGermanMatchThePreviewLines) {
   EXPECT_THAT(captions.back(), HasSubstr("  Kopie 2 von 2"));
 
   // Head data on the wire equals what the preview tool computes for the page.
-  fs::path preview = dir_ / "preview";
-  // The spooled page was deleted after printing: preview the original.
-  std::string command = "'" + BinDir() + "/vyrtool' preview --root '" + root_.string() + "' --dump '" +
-                        preview.string() + "' '" + (DemoDisk() / "c" / "abx.1").string() + "' >/dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  std::vector<uint8_t> expected = ReadFile(preview / "lines.bin");
+  const std::vector<uint8_t>& expected = DemoLines();
   ASSERT_EQ(expected.size(), 2u * 10112u + 788u * 9664u);
   EXPECT_TRUE(ReadFile(out_ / "copy1.lines") == expected);
   EXPECT_TRUE(ReadFile(out_ / "copy2.lines") == expected);
@@ -128,6 +140,47 @@ TEST_F(ProgramTest, TestPrintFromTheCommandLineKeepsTheSpooledPages) {
   std::vector<uint8_t> spooled = ReadFile(out_ / "copy1.lines");
   EXPECT_EQ(spooled.size(), 2u * 10112u + 788u * 9664u);
   EXPECT_TRUE(ReadFile(testPrint / "copy1.lines") == spooled);
+}
+
+TEST_F(ProgramTest, PrinterFaultsMidPageReachTheOperator) {
+  // Paper or error at line 300: the printer holds BUSY, so the line sender's
+  // status query reads the fault lines and asks. The fault clears on the reset
+  // that follows the answer (or after 100 status reads, before the host's
+  // ready look of 2047 reads has given up: then nobody is asked).
+  struct Case {
+    const char* printer;
+    const char* answers;
+    std::vector<std::string> messages;
+    size_t lines;  // image lines of copy 1 on the wire
+  } const cases[] = {
+      {"paper@line:300,fault_clears=reset", "2026=yes", {"2026 yesno yes"}, 790},
+      {"paper@line:300,fault_clears=reset", "2026=no", {"2026 yesno no"}, 301},
+      {"error@line:300,fault_clears=reset", "2026=yes", {"2027 ok"}, 301},
+      {"paper@line:0,fault_clears=100", "", {}, 790},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.printer + std::string(" ") + c.answers);
+    out_ = dir_ / "print";
+    fs::remove_all(out_);
+    fs::remove_all(root_);
+    fs::copy(DemoDisk(), root_, fs::copy_options::recursive);
+    printer_ = std::string(",fault=") + c.printer;
+    RunVyr("1 1", std::string("LC_ALL=C VYR_ANSWERS=") + c.answers);
+    std::vector<std::string> ui = ReadLines(record_);
+    EXPECT_EQ(WithPrefix(ui, "message "), c.messages);
+    std::vector<uint8_t> copy = ReadFile(out_ / "copy1.lines");
+    // Two lead-in lines of 10112 bytes, the rest 9664.
+    ASSERT_EQ(copy.size(), 2 * 10112 + (c.lines - 2) * 9664);
+    // What was sent is the page's own head data, a retried line included.
+    EXPECT_TRUE(std::equal(copy.begin(), copy.end(), DemoLines().begin()));
+    std::vector<std::string> transcript = ReadLines(out_ / "transcript.jsonl");
+    const auto count = [&](const char* event) {
+      return std::count(transcript.begin(), transcript.end(), std::string("{\"event\":\"") + event + "\"}");
+    };
+    EXPECT_EQ(count("page_end"), c.lines == 790 ? 1 : 0);
+    EXPECT_EQ(count("run_end"), 1);
+    EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
+  }
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ TEST(VirtualPrinterOptions, ParsesEveryOptionAndRejectsNonsense) {
   VirtualPrinterDestroy(vp);
 
   for (const char* bad : {"base=0x300", "busy_reads=-1", "id=SHORT", "params=1,2,3", "head=1,2,300",
-                          "fault=fire@line:1", "fault=busy@page:1", "speed=9", "out="}) {
+                          "fault=fire@line:1", "fault=busy@page:1", "speed=9", "out=", "fault_clears=0",
+                          "fault_clears=soon"}) {
     error.clear();
     EXPECT_EQ(VirtualPrinterCreate(bad, &error), nullptr) << bad;
     EXPECT_NE(error.find("option"), std::string::npos) << bad << ": " << error;
@@ -268,6 +269,30 @@ TEST_F(VirtualPrinterJob, FaultsAtAnImageLine) {
     ASSERT_EQ(lib.InitPort(3), 3);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(Line(9664, 0), 0);
     EXPECT_EQ(Line(9664, 0), 2);
+  }
+  {
+    // A printer in a paper or error fault holds BUSY, so the ready look (2047
+    // status reads) sees the fault lines. The fault clears on a reset, or
+    // after its number of status reads.
+    ScopedVirtualPrinter vp("fault=paper@line:0,fault_clears=reset");
+    ASSERT_EQ(lib.InitPort(3), 3);
+    ASSERT_EQ(Line(9664, 0), 0);
+    EXPECT_EQ(lib.Is_Ready(), 1);
+    EXPECT_EQ(lib.Is_Ready(), 1);
+    lib.LPT_Reset();
+    EXPECT_EQ(lib.Is_Ready(), 0);
+    EXPECT_EQ(Line(9664, 0), 0);
+  }
+  {
+    ScopedVirtualPrinter vp("fault=error,fault_clears=3000");
+    EXPECT_EQ(lib.Is_Ready(), 2);
+    EXPECT_EQ(lib.Is_Ready(), 0) << "cleared within the second look";
+  }
+  {
+    ScopedVirtualPrinter vp("fault=error");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(lib.Is_Ready(), 2);
+    lib.LPT_Reset();
+    EXPECT_EQ(lib.Is_Ready(), 2) << "by default only the operator clears it";
   }
   {
     ScopedVirtualPrinter vp("fault=stuck@line:0");
