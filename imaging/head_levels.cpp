@@ -138,20 +138,21 @@ void BuildPairTables(const PairDef& def, const DyeGammas gamma[3], PairTables* t
   }
 }
 
-// Rounds a level onto the integer scale and keeps it a 10-bit head level:
-// a negative result is 0, a correction that would raise a level past 1023
-// stops there.
-constexpr int kTopLevel = 1023;
+// Rounds a level onto the integer scale: a negative result is 0. There is no
+// upper limit here (a correction that raises a level may take it past 1023;
+// the level limit pass caps it after edge enhancement), only the bound of the
+// 16-bit plane, so that the conversion to an integer stays defined.
+constexpr double kPlaneMax = 32767.0;
 // Clamped with the processor's min and max rather than branches, since
 // which pixels a correction drives out of range follows the picture.
 inline int16_t RoundLevel(double level) {
   double x = level + 0.5;
 #if defined(__SSE2__)
   // max(x, 0) gives 0 for a value that is not a number
-  x = _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(_mm_set_sd(x), _mm_setzero_pd()), _mm_set_sd(double(kTopLevel))));
+  x = _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(_mm_set_sd(x), _mm_setzero_pd()), _mm_set_sd(kPlaneMax)));
 #else
   if (!(x >= 0.0)) x = 0.0;
-  if (x > double(kTopLevel)) x = double(kTopLevel);
+  if (x > kPlaneMax) x = kPlaneMax;
 #endif
   return static_cast<int16_t>(static_cast<int>(x));
 }

@@ -223,11 +223,46 @@ TEST_F(HeadLevels, UndefinedLogarithmsDropTheirPairs) {
   expectLevelsInRange();
 }
 
-TEST_F(HeadLevels, NegativeCorrectionStopsAt1023) {
-  Q(kRG) = -5.0f;  // raises cyan where magenta is strong
-  SetPx(0, 0, {255, 255, 0});
+// A negative correction raises a level past 1023; only the level limit, after
+// edge enhancement, caps it. Red = green = 224: weight 1, c(224) = Qrg (equal
+// gammas), so cyan = 720 x (1 + 1.0417) = 1470.02 -> 1470. A neighbour of a
+// bright luminance dot gets d = -407: 1063, under the top entry 1136 of a
+// table with ratios 1.3, 1.6 and limit 2000; the dot itself gets +1632, capped.
+TEST_F(HeadLevels, NoUpperLimitBeforeTheLevelLimit) {
+  g_R240Ratio = 1.3f;
+  g_R256Ratio = 1.6f;
+  g_RLimit = 2000;
+  BuildMediaToneTables();
+  ASSERT_EQ(g_mediaToneTables[0][255], 1136);
+  Q(kRG) = -1.0417f;
+  FillPage({224, 224, 0});
   ConvertToHeadLevels();
-  EXPECT_EQ(Cyan(0, 0), 1023);
+  EXPECT_EQ(Cyan(100, 200), 1470);
+  std::memset(g_lumaPlane, 0, sizeof g_lumaPlane);
+  g_lumaPlane[100 * kPageColumns + 200] = 1020;
+  EnhanceEdges();
+  LimitHeadPlanes();
+  EXPECT_EQ(Cyan(99, 200), 1063);
+  EXPECT_EQ(Cyan(100, 201), 1063);
+  EXPECT_EQ(Cyan(100, 200), 1136);
+  EXPECT_EQ(Cyan(300, 300), 1136);
+}
+
+// A limit of -1 makes every tone entry -1: the corrected conversion writes 0,
+// while the level limit reads the top entry as 65535 and caps nothing.
+TEST_F(HeadLevels, NegativeLimitCapsNothing) {
+  g_RLimit = -1;
+  BuildMediaToneTables();
+  FillPage({128, 128, 128});
+  for (int setup : {0, 1}) {
+    g_Setup = int16_t(setup);
+    ConvertToHeadLevels();
+    std::memset(g_lumaPlane, 0, sizeof g_lumaPlane);
+    EnhanceEdges();
+    LimitHeadPlanes();
+    EXPECT_EQ(Cyan(200, 300), setup == 0 ? 512 : 0);
+    EXPECT_EQ(Magenta(200, 300), setup == 0 ? 512 : 200);
+  }
 }
 
 TEST_F(EdgeEnhancement, SinglePixelOnDarkBackground) {

@@ -165,7 +165,7 @@ inline void Hue(uint8_t* page) {
 inline int16_t LevelOf(double level) {
   double x = level + 0.5;
   if (std::isnan(x) || x < 0) return 0;
-  if (x > 1023) return 1023;
+  if (x > 32767) return 32767;  // only the 16-bit bound; the level limit caps later
   return int16_t(int(x));
 }
 
