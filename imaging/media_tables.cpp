@@ -9,6 +9,7 @@
 // to 257 entries by integer steps of a quarter of each node interval.
 #include "imaging/media_tables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -25,11 +26,10 @@ namespace {
 
 constexpr size_t kMediaFileBytes = sizeof(MediaTable);  // 720
 constexpr int kNodes = 65;
-// Head levels are 10-bit; no limit setting lets a table go beyond.
-constexpr int kTopLevel = 1023;
-// Anchors are held well inside int range whatever the ratios say; only absurd
-// settings come near, and the limit cuts them down anyway.
-constexpr double kAnchorBound = 1.0e9;
+// Entries are signed 16-bit; a node beyond that range (only from absurd
+// ratios together with a limit beyond it) is held at its edge, not wrapped.
+constexpr double kEntryMin = -32768.0;
+constexpr double kEntryMax = 32767.0;
 
 void SetMediaDefaults() {
   for (int row = 0; row < kMediaRows; ++row) {
@@ -62,30 +62,23 @@ void DecodeMediaTable(const uint8_t* bytes) {
   }
 }
 
-// x + 0.5 truncated toward zero, held within [lo, hi] (a NaN gives lo).
-int RoundWithin(double x, double lo, double hi) {
-  const double y = x + 0.5;
-  if (!(y > lo)) return static_cast<int>(lo);
-  if (y >= hi) return static_cast<int>(hi);
-  return static_cast<int>(y);
-}
-
-int RoundAnchor(double x) { return RoundWithin(x, -kAnchorBound, kAnchorBound); }
+// Nodes are whole numbers held in double until the limit has capped them, so
+// that anchors of any size (absurd ratios) compare with the limit as they
+// are, without overflowing an integer on the way.
+double RoundNode(double x) { return std::trunc(x + 0.5); }
 
 // Nodes strictly between anchors k0 and k1: geometric between two positive
 // levels; a level of 0 or below has no logarithm, so that stretch is a
 // straight line instead.
-void FillSegment(int* node, int k0, int k1) {
-  const int a = node[k0], b = node[k1];
+void FillSegment(double* node, int k0, int k1) {
+  const double a = node[k0], b = node[k1];
   const int steps = k1 - k0;
   if (a > 0 && b > 0) {
-    const double la = std::log10(static_cast<double>(a));
-    const double lb = std::log10(static_cast<double>(b));
-    for (int g = 1; g < steps; ++g)
-      node[k0 + g] = RoundAnchor(std::pow(10.0, la + (lb - la) * g / steps));
+    const double la = std::log10(a);
+    const double lb = std::log10(b);
+    for (int g = 1; g < steps; ++g) node[k0 + g] = RoundNode(std::pow(10.0, la + (lb - la) * g / steps));
   } else {
-    for (int g = 1; g < steps; ++g)
-      node[k0 + g] = RoundAnchor(a + static_cast<double>(b - a) * g / steps);
+    for (int g = 1; g < steps; ++g) node[k0 + g] = RoundNode(a + (b - a) * g / steps);
   }
 }
 
@@ -95,27 +88,33 @@ void BuildToneTable(int plane, char sensKey, char topKey, char bottomKey, int16_
   const int t32 = g_mediaTable.level[2 * plane][MediaRankRow(topKey, 'D')];
   const int t224 = g_mediaTable.level[2 * plane + 1][MediaRankRow(bottomKey, 'D')];
 
-  int node[kNodes] = {};
+  double node[kNodes] = {};
   node[0] = 0;
-  node[1] = RoundAnchor(t32 * static_cast<double>(ratio4));
+  node[1] = RoundNode(t32 * static_cast<double>(ratio4));
   node[8] = t32;
   node[32] = base;
   node[56] = t224;
-  node[60] = RoundAnchor(t224 * static_cast<double>(ratio240));
-  node[64] = RoundAnchor(t224 * static_cast<double>(ratio256));
+  node[60] = RoundNode(t224 * static_cast<double>(ratio240));
+  node[64] = RoundNode(t224 * static_cast<double>(ratio256));
   static constexpr int kAnchors[] = {1, 8, 32, 56, 60, 64};
   for (int i = 0; i + 1 < 6; ++i) FillSegment(node, kAnchors[i], kAnchors[i + 1]);
 
-  // The limit caps the top; levels below 0 (only from settings of 0 or below)
-  // are raised to 0, as a head level is never negative.
-  const int top = limit < 0 ? 0 : (limit > kTopLevel ? kTopLevel : limit);
-  for (int& n : node) n = n < 0 ? 0 : (n > top ? top : n);
+  // The limit caps the top, taken as it is set: above 1023 it lets the
+  // table rise further, below 0 it makes every node that value. There is no
+  // lower limit; the conversion to head levels writes negative levels as 0.
+  // A node that is not a number (only between infinite anchors) counts as
+  // beyond the limit.
+  int level[kNodes];
+  for (int k = 0; k < kNodes; ++k) {
+    const double n = node[k] <= limit ? node[k] : double(limit);
+    level[k] = static_cast<int>(std::clamp(n, kEntryMin, kEntryMax));
+  }
 
   int16_t* entry = g_mediaToneTables[plane];
-  for (int k = 0; k < kNodes; ++k) entry[4 * k] = static_cast<int16_t>(node[k]);
+  for (int k = 0; k < kNodes; ++k) entry[4 * k] = static_cast<int16_t>(level[k]);
   for (int k = 0; k < kNodes - 1; ++k) {
-    const int s = (node[k + 1] - node[k]) / 4;
-    for (int j = 1; j < 4; ++j) entry[4 * k + j] = static_cast<int16_t>(node[k] + j * s);
+    const int s = (level[k + 1] - level[k]) / 4;
+    for (int j = 1; j < 4; ++j) entry[4 * k + j] = static_cast<int16_t>(level[k] + j * s);
   }
 }
 

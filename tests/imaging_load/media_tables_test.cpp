@@ -135,7 +135,24 @@ TEST_F(LoadTest, LimitFlattensTheTopOfTheTable) {
   EXPECT_EQ(g_mediaToneTables[2][255], 997);
 }
 
-TEST_F(LoadTest, LevelsWithoutALogarithmNeverLeaveTheirRange) {
+// The limit is used as set. Above 1023 it lets the top rise: with ratios 1.3
+// and 1.6, nodes 60..64 are 936, 986, 1038, 1094, 1152, so entries 244..248
+// step by (1038 - 986) / 4 = 13. Below 0 every node becomes the limit.
+TEST_F(LoadTest, LimitIsTakenAsSet) {
+  LoadMediaTable();
+  g_R240Ratio = 1.3f;
+  g_R256Ratio = 1.6f;
+  g_RLimit = 2000;
+  g_GLimit = -1;
+  BuildMediaToneTables();
+  const int16_t* cyan = g_mediaToneTables[0];
+  EXPECT_THAT(std::vector<int16_t>(cyan + 244, cyan + 249), ElementsAre(986, 999, 1012, 1025, 1038));
+  EXPECT_EQ(cyan[240], 936);
+  EXPECT_EQ(cyan[256], 1152);
+  for (int n = 0; n < 257; ++n) ASSERT_EQ(g_mediaToneTables[1][n], -1) << n;
+}
+
+TEST_F(LoadTest, LevelsWithoutALogarithmStayDefined) {
   LoadMediaTable();
   auto inRange = [](int plane, int limit) {
     for (int n = 0; n < 257; ++n) {
@@ -156,24 +173,31 @@ TEST_F(LoadTest, LevelsWithoutALogarithmNeverLeaveTheirRange) {
   EXPECT_EQ(g_mediaToneTables[0][128], 200);
   EXPECT_EQ(g_mediaToneTables[0][132], 211);  // the geometric stretch beyond is kept
 
-  // A negative base and negative levels: straight lines, held at 0.
+  // A negative base and negative levels: straight lines, and no lower limit.
+  // Node 60 = -864.00003 + 0.5 truncated, node 64 = -1007.99998 + 0.5.
   g_GBase128 = -50;
   for (int row = 0; row < kMediaRows; ++row) g_mediaTable.level[3][row] = -720;
   BuildMediaToneTables();
-  EXPECT_TRUE(inRange(1, 1019));
   EXPECT_EQ(g_mediaToneTables[1][32], 320);
-  EXPECT_EQ(g_mediaToneTables[1][256], 0);
+  EXPECT_EQ(g_mediaToneTables[1][128], -50);
+  EXPECT_EQ(g_mediaToneTables[1][224], -720);
+  EXPECT_EQ(g_mediaToneTables[1][240], -863);
+  EXPECT_EQ(g_mediaToneTables[1][256], -1007);
 
-  // Ratios of 0, absurd ratios and limits beyond what a head level can be.
+  // Ratios of 0 and absurd ratios: every node past 224 is beyond the limit.
   g_B4Ratio = 0.0f;
   g_B240Ratio = 1.0e30f;
   g_B256Ratio = std::numeric_limits<float>::infinity();
   g_BLimit = 5000;
   BuildMediaToneTables();
-  EXPECT_TRUE(inRange(2, 1023));
+  EXPECT_TRUE(inRange(2, 5000));
   EXPECT_EQ(g_mediaToneTables[2][4], 0);
-  EXPECT_EQ(g_mediaToneTables[2][256], 1023);
-  g_BLimit = -7;
+  EXPECT_THAT(std::vector<int16_t>(g_mediaToneTables[2] + 224, g_mediaToneTables[2] + 229),
+              ElementsAre(720, 1790, 2860, 3930, 5000));
+  EXPECT_EQ(g_mediaToneTables[2][256], 5000);
+  // A limit beyond a 16-bit entry: such nodes stop at its top, not wrapped.
+  g_BLimit = 100000;
   BuildMediaToneTables();
-  EXPECT_TRUE(inRange(2, 0));
+  EXPECT_THAT(std::vector<int16_t>(g_mediaToneTables[2] + 224, g_mediaToneTables[2] + 229),
+              ElementsAre(720, 8731, 16742, 24753, 32767));
 }
