@@ -40,14 +40,15 @@ uint8_t RoundToEntry(double v) {
 }
 
 // False for a curve the scale cannot be taken from: its reference point is 0
-// or not a number, or one of its points is not a finite number.
+// or not finite, or one of its points is not a number. An infinite point
+// elsewhere is fine: it scales to 255 or 0 like any value out of range.
 bool CurveIsUsable(const float (&curve)[kCurvePoints]) {
   const double reference = curve[kReferencePoint];
-  if (reference == 0.0) {
+  if (reference == 0.0 || !std::isfinite(reference)) {
     return false;
   }
   for (float point : curve) {
-    if (!std::isfinite(point)) {
+    if (std::isnan(point)) {
       return false;
     }
   }

@@ -89,9 +89,9 @@ TEST_F(TemperatureTablesTest, EntriesAreLimitedToAByteHoweverLarge) {
   }
 }
 
-// A curve that cannot give a scale (point 36 zero or not a number, or any
-// point not a finite number) is sent flat: head parameter x sensitivity,
-// to the nearest integer, in 0..255. Its neighbours are untouched.
+// A curve that cannot give a scale (point 36 zero or not finite, or any
+// point not a number) is sent flat: head parameter x sensitivity, to the
+// nearest integer, in 0..255. Its neighbours are untouched.
 TEST_F(TemperatureTablesTest, CurvesWithoutAUsableScaleBecomeFlat) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
@@ -99,8 +99,7 @@ TEST_F(TemperatureTablesTest, CurvesWithoutAUsableScaleBecomeFlat) {
     int point;
     float value;
   };
-  const Case cases[] = {{36, 0.0f}, {36, -0.0f}, {36, nan}, {36, inf}, {36, -inf},
-                        {0, nan},   {70, inf},   {12, -inf}};
+  const Case cases[] = {{36, 0.0f}, {36, -0.0f}, {36, nan}, {36, inf}, {36, -inf}, {0, nan}, {70, nan}};
   for (const Case& bad : cases) {
     SCOPED_TRACE(::testing::Message() << "point " << bad.point << " = " << bad.value);
     for (auto& curve : g_temperatureCurves)
@@ -118,6 +117,35 @@ TEST_F(TemperatureTablesTest, CurvesWithoutAUsableScaleBecomeFlat) {
     EXPECT_EQ(g_temperatureTables[kCyan][11], 100);
     ExpectFlat(kYellow, 32);
   }
+}
+
+// An infinite point elsewhere is only a value beyond the byte: 255 or 0 at
+// that point (by the sign of point x scale), the curve's other points as
+// computed. Magenta: k = 90 x 1.45 / 2, so 2.0 gives 130.5 -> 131.
+// Yellow: k = 40 x -0.8 / 2 is negative, so the signs turn over.
+TEST_F(TemperatureTablesTest, InfinitePointGivesTheByteLimitThereOnly) {
+  const float inf = std::numeric_limits<float>::infinity();
+  for (auto& curve : g_temperatureCurves)
+    for (float& point : curve) point = 2.0f;
+  for (int c : {kMagenta, kYellow}) {
+    g_temperatureCurves[c][70] = inf;
+    g_temperatureCurves[c][12] = -inf;
+  }
+  g_temperatureCurves[kMagenta][20] = 3.0f;  // 195.75 -> 196
+  SetColour(kCyan, 100, 1.0f);
+  SetColour(kMagenta, 90, 1.45f);
+  SetColour(kYellow, 40, -0.8f);
+  BuildTemperatureTables();
+
+  EXPECT_EQ(g_temperatureTables[kMagenta][70], 255);
+  EXPECT_EQ(g_temperatureTables[kMagenta][12], 0);
+  EXPECT_EQ(g_temperatureTables[kMagenta][20], 196);
+  EXPECT_EQ(g_temperatureTables[kMagenta][0], 131);
+  EXPECT_EQ(g_temperatureTables[kMagenta][36], 131);
+  EXPECT_EQ(g_temperatureTables[kYellow][70], 0);
+  EXPECT_EQ(g_temperatureTables[kYellow][12], 255);
+  EXPECT_EQ(g_temperatureTables[kYellow][0], 0);
+  ExpectFlat(kCyan, 100);
 }
 
 }  // namespace
