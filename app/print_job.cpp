@@ -200,14 +200,16 @@ void CPrintDlg::FinishCopy() {
     OnOK();
     return;
   }
+  // An abort (the operator's No to a fault, or a fault that ends the job)
+  // gives up at once, as a printer that never gets ready does: asking the
+  // same question up to 400 times would ignore the answer. A Yes (retry) or
+  // a busy printer keeps polling.
   bool ready = false;
   for (int poll = 0; poll < kCopyGapPolls; ++poll) {
     DelayMs(kCopyGapPollMs);
-    int32_t status = QueryPrinterStatus();
-    if (status == kStatusReady) {
-      ready = true;
-      break;
-    }
+    const int32_t status = QueryPrinterStatus();
+    if (status == kStatusReady) ready = true;
+    if (status == kStatusReady || status == kStatusAbort) break;
   }
   if (!ready) {
     AfxMessageBox(IDS_PRINTER_NOT_FOUND);

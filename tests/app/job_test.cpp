@@ -379,30 +379,50 @@ TEST_F(JobTest, FailedTransferAtLine100EndsTheCopyWithoutPageEnd) {
   EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<long>(first100), expected.begin()));
 }
 
-TEST_F(JobTest, PrinterFaultBetweenCopiesIsAskedAtEveryPollThenEndsTheJob) {
-  ScopedVirtualPrinter printer;
-  VirtualPrinter* vp = printer.get();
+// Out of paper just as the first copy's page end is due, with every question
+// answered `answer`. The line sender asks first; the third poll between the
+// copies clears the fault. Returns the messages shown.
+std::vector<std::string> FaultBetweenCopies(const char* answer, VirtualPrinter* vp) {
   HookedUi ui;
-  UiSetAnswers("2026=no");
+  UiSetAnswers(answer);
+  int asked = 0;
+  ui.onMessage = [&](unsigned number) {
+    if (number == 2026 && ++asked == 4) VirtualPrinterClearFault(vp);
+  };
   HookedPrintDlg dlg;
   dlg.beforeTick = [&](HookedPrintDlg&) {
-    // Out of paper just as the first copy's page end is due.
     if (g_nLine == kLines && dlg.m_nCopiesDone == 0) {
       VirtualPrinterSetFault(vp, VpFault::Paper);
       VirtualPrinterSetFault(vp, VpFault::Stuck);
     }
   };
-  EXPECT_EQ(Run(dlg, 2), IDOK);
-  // Once from the line sender (the copy is over), then at each of the 400
-  // polls between the copies: a No only ends that poll, the printer is reset
-  // and polled again, and a printer that never gets ready ends the job.
-  std::vector<std::string> expected(401, "2026 yesno no");
-  expected.push_back("2004 ok");
-  EXPECT_EQ(ui.Events("message "), expected);
+  dlg.m_nCopies = 2;
+  dlg.m_nPageFiles = 1;
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  return ui.Events("message ");
+}
+
+// A No between the copies ends the job at once, as a printer that never gets
+// ready does: 2004 and no run end.
+TEST_F(JobTest, PrinterFaultBetweenCopiesEndsTheJobAtTheFirstNo) {
+  ScopedVirtualPrinter printer;
+  EXPECT_THAT(FaultBetweenCopies("2026=no", printer.get()),
+              ElementsAre("2026 yesno no", "2026 yesno no", "2004 ok"));
   EXPECT_EQ(g_bSendRunEnd, 0);
-  EXPECT_EQ(VirtualPrinterPageEnds(vp), 0);
-  EXPECT_EQ(VirtualPrinterRunEnds(vp), 0);
-  EXPECT_EQ(VirtualPrinterPageStarts(vp), 1);
+  EXPECT_EQ(VirtualPrinterPageStarts(printer.get()), 1);
+  EXPECT_EQ(VirtualPrinterRunEnds(printer.get()), 0);
+}
+
+// Yes keeps polling: once the fault clears, the second copy prints. (After the
+// line sender's Yes the page end goes to the stuck printer and fails: 2004.)
+TEST_F(JobTest, PrinterFaultBetweenCopiesKeepsPollingAfterYes) {
+  ScopedVirtualPrinter printer;
+  EXPECT_THAT(FaultBetweenCopies("2026=yes", printer.get()),
+              ElementsAre("2026 yesno yes", "2004 ok", "2026 yesno yes", "2026 yesno yes", "2026 yesno yes"));
+  EXPECT_EQ(g_bSendRunEnd, 1);
+  EXPECT_EQ(VirtualPrinterPageStarts(printer.get()), 2);
+  EXPECT_EQ(VirtualPrinterPageEnds(printer.get()), 1);
+  EXPECT_EQ(VirtualPrinterRunEnds(printer.get()), 1);
 }
 
 TEST_F(JobTest, ClosingMidPageSendsRunEndAndExitSignalsButNoPageEnd) {
