@@ -7,9 +7,9 @@
 
 #include "app/print_dlg.h"
 #include "app/program_resources.h"
-#include "app/settings.h"
 #include "framework/resources.h"
 #include "imaging/page_buffers.h"
+#include "settings/settings.h"
 
 namespace {
 

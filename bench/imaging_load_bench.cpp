@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
 #include "imaging/dot_filter.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
 #include "support/bmp.h"
 #include "support/plain_imaging.h"
 

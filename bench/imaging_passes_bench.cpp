@@ -15,11 +15,11 @@
 #include <random>
 #include <vector>
 
-#include "app/settings.h"
 #include "imaging/line_data.h"
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "settings/settings.h"
 #include "support/plain_passes.h"
 
 namespace {

@@ -18,9 +18,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
 #include "framework/afx.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // Contrast* settings.
 #include <cstdint>
 
-#include "app/settings.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "settings/settings.h"
 
 uint8_t g_contrastTable[256];
 

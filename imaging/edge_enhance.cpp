@@ -7,9 +7,9 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/settings.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/settings.h"
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include <xmmintrin.h>
 #endif
 
-#include "app/settings.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
 #include "framework/afx.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
 
 MediaTable g_mediaTable;
 float g_mediaSensitivity[3];

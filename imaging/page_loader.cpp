@@ -12,11 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
 #include "framework/afx.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
 #include "imaging/dot_filter.h"
+#include "settings/settings.h"
 
 namespace {
 

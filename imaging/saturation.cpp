@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/settings.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "settings/settings.h"
 
 int16_t g_lumaPlane[kPageRows * kPageColumns];
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_table.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -250,41 +251,21 @@ std::vector<uint8_t> TemperatureFile() {
   return out;
 }
 
-std::string SettingsFile() {
-  std::string s;
-  s += "; Engine settings: media rows, colour correction, image enhancement.\n";
-  s += "; Every key holds its default.\n";
-  s += "[MediaRank]\n";
-  for (const char* key : {"sensC", "sensM", "sensY"}) s += std::string(key) + "=G\n";
-  for (const char* key : {"TDTC", "TDBC", "TDTM", "TDBM", "TDTY", "TDBY"}) s += std::string(key) + "=D\n";
-  s += "\n[ColCorPalam]\n";
-  for (const char* key : {"Rr", "Rg", "Rb", "Gr", "Gg", "Gb", "Br", "Bg", "Bb", "Cr", "Cg", "Cb",
-                          "Mr", "Mg", "Mb", "Yr", "Yg", "Yb"})
-    s += std::string(key) + "=0\n";
-  for (const char* key : {"Srt", "Sgt", "Sbt", "Sct", "Smt", "Syt", "Srb", "Sgb", "Sbb", "Scb", "Smb", "Syb"})
-    s += std::string(key) + "=1.0\n";
-  s += "\n[Image]\n";
-  s += "Contrast=0\nContrastBottom=50\nContrastTop=200\nContrastLeft=30\nContrastRight=230\n";
-  s += "Saturation=0\nSatValue=2.0\nColor=1\nSetup=1\nEdge=2\nEdgeEnhanceR=0.40\n";
-  s += "MatchFile=normal.cct\nDigitalCamera=0\n";
-  return s;
-}
-
-std::string MediaBaseFile() {
-  std::string s;
-  s += "; Media base values. Every key holds its default.\n";
-  s += "[BaseMedia]\n";
-  for (const char* key : {"RBase32", "GBase32", "BBase32"}) s += std::string(key) + "=100\n";
-  for (const char* key : {"RBase128", "GBase128", "BBase128"}) s += std::string(key) + "=200\n";
-  for (const char* key : {"RBase224", "GBase224", "BBase224"}) s += std::string(key) + "=300\n";
-  for (const char* key : {"Prg", "Prb", "Pgr", "Pgb", "Pbr", "Pbg", "Qrg", "Qrb", "Qgr", "Qgb", "Qbr",
-                          "Qbg", "Rrg", "Rrb", "Rgr", "Rgb", "Rbr", "Rbg"})
-    s += std::string(key) + "=0\n";
-  for (const char* key : {"OVbg", "OVgb", "OVrg"}) s += std::string(key) + "=1.0\n";
-  for (const char* key : {"R4Ratio", "G4Ratio", "B4Ratio"}) s += std::string(key) + "=0.7\n";
-  for (const char* key : {"R240Ratio", "G240Ratio", "B240Ratio"}) s += std::string(key) + "=1.2\n";
-  for (const char* key : {"R256Ratio", "G256Ratio", "B256Ratio"}) s += std::string(key) + "=1.4\n";
-  for (const char* key : {"RLimit", "GLimit", "BLimit"}) s += std::string(key) + "=1019\n";
+// A settings file with every key of `file` at its default, in the table's
+// order, a blank line before each section after the first.
+std::string SettingsFile(const char* file, const char* heading) {
+  std::string s = heading;
+  const char* section = nullptr;
+  for (size_t i = 0; i < g_settingCount; ++i) {
+    const SettingDescriptor& setting = g_settingTable[i];
+    if (std::strcmp(setting.file, file) != 0) continue;
+    if (section == nullptr || std::strcmp(section, setting.section) != 0) {
+      if (section != nullptr) s += "\n";
+      section = setting.section;
+      s += std::string("[") + section + "]\n";
+    }
+    s += std::string(setting.key) + "=" + setting.defaultText + "\n";
+  }
   return s;
 }
 
@@ -311,11 +292,13 @@ int RunMakeDemoTool(int argc, char** argv) {
     fs::path path;
     std::vector<uint8_t> bytes;
   };
-  std::string settings = SettingsFile();
-  std::string media = MediaBaseFile();
+  std::string settings = SettingsFile(kMainSettingsFile,
+                                      "; Engine settings: media rows, colour correction, image enhancement.\n"
+                                      "; Every key holds its default.\n");
+  std::string media = SettingsFile(kMediaSettingsFile, "; Media base values. Every key holds its default.\n");
   const Output outputs[] = {
-      {system / "tyq00.ini", std::vector<uint8_t>(settings.begin(), settings.end())},
-      {system / "basmedia.ini", std::vector<uint8_t>(media.begin(), media.end())},
+      {system / kMainSettingsFile, std::vector<uint8_t>(settings.begin(), settings.end())},
+      {system / kMediaSettingsFile, std::vector<uint8_t>(media.begin(), media.end())},
       {system / "media.rtb", MediaTableFile()},
       {system / "tempera.tur", TemperatureFile()},
       {system / "normal.cct", IdentityColorMatchTable()},

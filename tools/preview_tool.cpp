@@ -29,7 +29,6 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "framework/afx.h"
 #include "framework/ui_backend.h"
 #include "imaging/line_data.h"
@@ -38,6 +37,7 @@
 #include "imaging/page_passes.h"
 #include "platform/module.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
 #include "tools/tool_commands.h"
 #include "vprinter/print_picture.h"
 

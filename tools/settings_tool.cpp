@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
-#include "app/settings_table.h"
+#include "settings/settings.h"
 #include "platform/paths.h"
+#include "settings/settings_table.h"
 #include "tools/tool_commands.h"
 
 namespace {

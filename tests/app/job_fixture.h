@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "app/print_dlg.h"
-#include "app/settings.h"
 #include "framework/resources.h"
 #include "framework/ui_backend.h"
 #include "imaging/line_data.h"
@@ -27,6 +26,7 @@
 #include "platform/module.h"
 #include "platform/paths.h"
 #include "printer/printer_commands.h"
+#include "settings/settings.h"
 #include "support/virtual_printer.h"
 
 namespace apptest {

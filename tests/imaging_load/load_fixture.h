@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "framework/afx.h"
 #include "imaging/page_buffers.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
 #include "support/bmp.h"
 #include "support/record_ui.h"
 

@@ -9,12 +9,12 @@
 #include <random>
 #include <vector>
 
-#include "app/settings.h"
 #include "imaging/line_data.h"
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
 #include "platform/clock.h"
+#include "settings/settings.h"
 
 namespace passtest {
 

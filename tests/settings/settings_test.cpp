@@ -13,9 +13,9 @@
 #include <set>
 #include <string>
 
-#include "app/settings.h"
-#include "app/settings_table.h"
+#include "settings/settings.h"
 #include "platform/paths.h"
+#include "settings/settings_table.h"
 
 namespace fs = std::filesystem;
 

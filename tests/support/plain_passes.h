@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/settings.h"
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
+#include "settings/settings.h"
 
 namespace plainpass {
 

@@ -2,7 +2,8 @@
 // under the Windows directory, "\system\tyq00.ini" (media selection, colour
 // correction, image enhancement) and "\system\basmedia.ini" (media base
 // values). Each holds its default until LoadSettings has read the files once at
-// start-up; nothing changes them afterwards.
+// start-up; nothing changes them afterwards. Every key's default is written in
+// settings_table.cpp and nowhere else (`vyrtool settings` lists them).
 //
 // Kinds: Letter (one upper-cased character, 0 when empty), Short (low 16 bits,
 // signed), Long (32 bits), Real (single float, read with a full stop whatever
@@ -12,45 +13,45 @@
 #include <cstdint>
 
 // ---- tyq00.ini, section MediaRank: rows of the media table (Letter) --------
-extern char g_sensC, g_sensM, g_sensY;  // default 'G'
-extern char g_TDTC, g_TDBC, g_TDTM, g_TDBM, g_TDTY, g_TDBY;  // default 'D'
+extern char g_sensC, g_sensM, g_sensY;                       // sensitivity row per colour
+extern char g_TDTC, g_TDBC, g_TDTM, g_TDBM, g_TDTY, g_TDBY;  // level rows, two per colour
 
 // ---- tyq00.ini, section ColCorPalam ------------------------------------------
-// Hue-anchor shifts (Short, default 0), in this order:
+// Hue-anchor shifts (Short), in this order:
 // Rr Rg Rb Gr Gg Gb Br Bg Bb Cr Cg Cb Mr Mg Mb Yr Yg Yb
 extern int16_t g_ColCorShift[18];
-// Hue-anchor saturation factors (Real, default 1.0), in this order:
+// Hue-anchor saturation factors (Real), in this order:
 // Srt Sgt Sbt Sct Smt Syt Srb Sgb Sbb Scb Smb Syb
 extern float g_ColCorSat[12];
 
 // ---- tyq00.ini, section Image ------------------------------------------------
-extern int16_t g_Contrast;        // 0
-extern int16_t g_ContrastBottom;  // 50
-extern int16_t g_ContrastTop;     // 200
-extern int16_t g_ContrastLeft;    // 30
-extern int16_t g_ContrastRight;   // 230
-extern int16_t g_Saturation;      // 0
-extern float g_SatValue;          // 2.0
-extern int16_t g_Color;           // 1
-extern int16_t g_Setup;           // 1
-extern int16_t g_Edge;            // 2
-extern float g_EdgeEnhanceR;      // 0.40
-extern char g_MatchFile[15];      // "normal.cct"
-extern int32_t g_DigitalCamera;   // 0
+extern int16_t g_Contrast;
+extern int16_t g_ContrastBottom;
+extern int16_t g_ContrastTop;
+extern int16_t g_ContrastLeft;
+extern int16_t g_ContrastRight;
+extern int16_t g_Saturation;
+extern float g_SatValue;
+extern int16_t g_Color;
+extern int16_t g_Setup;
+extern int16_t g_Edge;
+extern float g_EdgeEnhanceR;
+extern char g_MatchFile[15];
+extern int32_t g_DigitalCamera;
 
 // ---- basmedia.ini, section BaseMedia -------------------------------------------
 // R, G and B name the cyan, magenta and yellow planes.
-extern int16_t g_RBase32, g_GBase32, g_BBase32;     // 100
-extern int16_t g_RBase128, g_GBase128, g_BBase128;  // 200
-extern int16_t g_RBase224, g_GBase224, g_BBase224;  // 300
-// Media-density conversion coefficients (Real, default 0), in this order:
+extern int16_t g_RBase32, g_GBase32, g_BBase32;
+extern int16_t g_RBase128, g_GBase128, g_BBase128;
+extern int16_t g_RBase224, g_GBase224, g_BBase224;
+// Media-density conversion coefficients (Real), in this order:
 // Prg Prb Pgr Pgb Pbr Pbg Qrg Qrb Qgr Qgb Qbr Qbg Rrg Rrb Rgr Rgb Rbr Rbg
 extern float g_DensityCoef[18];
-extern float g_OVbg, g_OVgb, g_OVrg;                  // 1.0
-extern float g_R4Ratio, g_G4Ratio, g_B4Ratio;         // 0.7
-extern float g_R240Ratio, g_G240Ratio, g_B240Ratio;   // 1.2
-extern float g_R256Ratio, g_G256Ratio, g_B256Ratio;   // 1.4
-extern int32_t g_RLimit, g_GLimit, g_BLimit;          // 1019
+extern float g_OVbg, g_OVgb, g_OVrg;
+extern float g_R4Ratio, g_G4Ratio, g_B4Ratio;
+extern float g_R240Ratio, g_G240Ratio, g_B240Ratio;
+extern float g_R256Ratio, g_G256Ratio, g_B256Ratio;
+extern int32_t g_RLimit, g_GLimit, g_BLimit;
 
 // Reads both files once (missing files, sections and keys leave defaults).
 void LoadSettings();

@@ -1,14 +1,19 @@
 // Every setting of the two initialisation files, described once: where it is
-// read from, its kind, its default text and the global it fills. LoadSettings
-// reads in this order; tools list the settings from it.
+// read from, its kind, its default text and the global it fills. The globals
+// start at these defaults, LoadSettings reads in this order, and the tools list
+// the settings and write settings files from it.
 #pragma once
 
 #include <cstddef>
 
+// The two files, in the system directory under the Windows directory.
+constexpr const char* kMainSettingsFile = "tyq00.ini";    // media rows, colour correction, image
+constexpr const char* kMediaSettingsFile = "basmedia.ini";  // media base values
+
 enum class SettingKind { Letter, Short, Long, Real, Name };
 
 struct SettingDescriptor {
-  const char* file;         // "tyq00.ini" or "basmedia.ini", in the system directory
+  const char* file;         // kMainSettingsFile or kMediaSettingsFile
   const char* section;      // e.g. "Image"
   const char* key;          // e.g. "SatValue"
   SettingKind kind;

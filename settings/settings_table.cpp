@@ -1,53 +1,15 @@
-// The engine's tuning, read once at start-up from "\system\tyq00.ini" and
-// "\system\basmedia.ini" under the Windows directory.
-#include "app/settings.h"
+// Every setting of the two initialisation files with its name, kind and
+// default, written here once: the globals start from these defaults,
+// ResetSettings puts them back, LoadSettings hands them to the reader, and the
+// tools list and write them from here.
+#include "settings/settings_table.h"
 
-#include <cctype>
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include "settings/settings.h"
 
-#include "app/settings_table.h"
-#include "platform/ini_file.h"
-#include "platform/paths.h"
-
-// ---- The globals, each at its default ----------------------------------------
-char g_sensC = 'G', g_sensM = 'G', g_sensY = 'G';
-char g_TDTC = 'D', g_TDBC = 'D', g_TDTM = 'D', g_TDBM = 'D', g_TDTY = 'D', g_TDBY = 'D';
-
-int16_t g_ColCorShift[18] = {};
-float g_ColCorSat[12] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
-
-int16_t g_Contrast = 0;
-int16_t g_ContrastBottom = 50;
-int16_t g_ContrastTop = 200;
-int16_t g_ContrastLeft = 30;
-int16_t g_ContrastRight = 230;
-int16_t g_Saturation = 0;
-float g_SatValue = 2.0f;
-int16_t g_Color = 1;
-int16_t g_Setup = 1;
-int16_t g_Edge = 2;
-float g_EdgeEnhanceR = 0.40f;
-char g_MatchFile[15] = "normal.cct";
-int32_t g_DigitalCamera = 0;
-
-int16_t g_RBase32 = 100, g_GBase32 = 100, g_BBase32 = 100;
-int16_t g_RBase128 = 200, g_GBase128 = 200, g_BBase128 = 200;
-int16_t g_RBase224 = 300, g_GBase224 = 300, g_BBase224 = 300;
-float g_DensityCoef[18] = {};
-float g_OVbg = 1.0f, g_OVgb = 1.0f, g_OVrg = 1.0f;
-float g_R4Ratio = 0.7f, g_G4Ratio = 0.7f, g_B4Ratio = 0.7f;
-float g_R240Ratio = 1.2f, g_G240Ratio = 1.2f, g_B240Ratio = 1.2f;
-float g_R256Ratio = 1.4f, g_G256Ratio = 1.4f, g_B256Ratio = 1.4f;
-int32_t g_RLimit = 1019, g_GLimit = 1019, g_BLimit = 1019;
-
-// ---- The table -----------------------------------------------------------------
 namespace {
 
-constexpr const char* kMainFile = "tyq00.ini";
-constexpr const char* kMediaFile = "basmedia.ini";
+constexpr const char* kMainFile = kMainSettingsFile;
+constexpr const char* kMediaFile = kMediaSettingsFile;
 
 #define VYR_LETTER(section, key, def, var) {kMainFile, section, key, SettingKind::Letter, def, &(var)}
 #define VYR_SHORT(file, section, key, def, var) {file, section, key, SettingKind::Short, def, &(var)}
@@ -56,7 +18,7 @@ constexpr const char* kMediaFile = "basmedia.ini";
 
 }  // namespace
 
-const SettingDescriptor g_settingTable[] = {
+constinit const SettingDescriptor g_settingTable[] = {
     VYR_LETTER("MediaRank", "sensC", "G", g_sensC),
     VYR_LETTER("MediaRank", "sensM", "G", g_sensM),
     VYR_LETTER("MediaRank", "sensY", "G", g_sensY),
@@ -163,103 +125,3 @@ const SettingDescriptor g_settingTable[] = {
 #undef VYR_REAL
 
 const size_t g_settingCount = sizeof g_settingTable / sizeof g_settingTable[0];
-
-// ---- Reading -----------------------------------------------------------------------
-namespace {
-
-// Letters come through a two-byte buffer (one character and the zero), so a
-// longer value keeps its first character and an empty one gives code 0.
-void ReadLetter(const SettingDescriptor& s, const char* path) {
-  char buf[2];
-  GetPrivateProfileStringA(s.section, s.key, s.defaultText, buf, sizeof buf, path);
-  *static_cast<char*>(s.address) =
-      static_cast<char>(std::toupper(static_cast<unsigned char>(buf[0])));
-}
-
-// Shorts keep the low 16 bits of what the reader gives, read as signed.
-void ReadShort(const SettingDescriptor& s, const char* path) {
-  int32_t value = GetPrivateProfileIntA(s.section, s.key, std::atoi(s.defaultText), path);
-  *static_cast<int16_t*>(s.address) = static_cast<int16_t>(static_cast<uint16_t>(value));
-}
-
-void ReadLong(const SettingDescriptor& s, const char* path) {
-  *static_cast<int32_t*>(s.address) =
-      GetPrivateProfileIntA(s.section, s.key, std::atoi(s.defaultText), path);
-}
-
-// Reals come through a 20-byte buffer (at most 19 characters). The default
-// text goes in as the reader's default, so an absent key and a key holding the
-// default text give the same float. Text that is not a number (or is "nan",
-// "inf" or beyond the range of a float) leaves the setting at its default.
-void ReadReal(const SettingDescriptor& s, const char* path) {
-  char buf[20];
-  GetPrivateProfileStringA(s.section, s.key, s.defaultText, buf, sizeof buf, path);
-  float value = 0.0f;
-  if (!ParseRealText(buf, &value) && !ParseRealText(s.defaultText, &value)) return;
-  *static_cast<float*>(s.address) = value;
-}
-
-// Names come through their 15-byte buffer: longer values are cut to 14.
-void ReadName(const SettingDescriptor& s, const char* path) {
-  GetPrivateProfileStringA(s.section, s.key, s.defaultText, static_cast<char*>(s.address),
-                           kSettingNameSize, path);
-}
-
-void SetDefault(const SettingDescriptor& s) {
-  switch (s.kind) {
-    case SettingKind::Letter:
-      *static_cast<char*>(s.address) = s.defaultText[0];
-      break;
-    case SettingKind::Short:
-      *static_cast<int16_t*>(s.address) = static_cast<int16_t>(std::atoi(s.defaultText));
-      break;
-    case SettingKind::Long:
-      *static_cast<int32_t*>(s.address) = std::atoi(s.defaultText);
-      break;
-    case SettingKind::Real: {
-      float value = 0.0f;
-      ParseRealText(s.defaultText, &value);
-      *static_cast<float*>(s.address) = value;
-      break;
-    }
-    case SettingKind::Name: {
-      char* name = static_cast<char*>(s.address);
-      std::strncpy(name, s.defaultText, kSettingNameSize - 1);
-      name[kSettingNameSize - 1] = '\0';
-      break;
-    }
-  }
-}
-
-}  // namespace
-
-void LoadSettings() {
-  // Reals are read with a full stop whatever the user's locale says; the
-  // user's locale is put back afterwards, whatever it was.
-  const char* current = std::setlocale(LC_ALL, nullptr);
-  std::string userLocale = current ? current : "";
-  std::setlocale(LC_ALL, "C");
-
-  char windowsDir[256];
-  GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-  const std::string mainPath = std::string(windowsDir) + "\\system\\tyq00.ini";
-  const std::string mediaPath = std::string(windowsDir) + "\\system\\basmedia.ini";
-
-  for (size_t i = 0; i < g_settingCount; ++i) {
-    const SettingDescriptor& s = g_settingTable[i];
-    const char* path = std::strcmp(s.file, kMediaFile) == 0 ? mediaPath.c_str() : mainPath.c_str();
-    switch (s.kind) {
-      case SettingKind::Letter: ReadLetter(s, path); break;
-      case SettingKind::Short: ReadShort(s, path); break;
-      case SettingKind::Long: ReadLong(s, path); break;
-      case SettingKind::Real: ReadReal(s, path); break;
-      case SettingKind::Name: ReadName(s, path); break;
-    }
-  }
-
-  if (!userLocale.empty()) std::setlocale(LC_ALL, userLocale.c_str());
-}
-
-void ResetSettings() {
-  for (size_t i = 0; i < g_settingCount; ++i) SetDefault(g_settingTable[i]);
-}
