@@ -24,10 +24,6 @@
 
 namespace {
 
-constexpr int kLatticeSize = 33;
-constexpr int kTableRows = kLatticeSize * kLatticeSize;  // 1089
-constexpr int kTableRowBytes = 100;                        // 33 pixels x 3 bytes, padded to 4
-constexpr uint32_t kTableBytes = kTableRows * kTableRowBytes;  // 108900
 // A table is 108900 bytes of pixels; a size field far beyond that is refused as
 // working memory that cannot be had rather than attempted.
 constexpr uint64_t kMaxTableBlock = 64u << 20;
@@ -166,7 +162,7 @@ void ApplyColorMatch(int width, int height, uint8_t* page, CWnd* progress) {
   // (red, 0), so that each corner costs two paired multiplications.
   static Pair entries[kLatticeSize * kLatticeSize * kLatticeSize][2];
   for (int e = 0; e < kLatticeSize * kLatticeSize * kLatticeSize; ++e) {
-    const uint8_t* src = table + (e / kLatticeSize) * kTableRowBytes + (e % kLatticeSize) * 3;
+    const uint8_t* src = table + TableEntryOffset(e / kTableRows, e / kLatticeSize % kLatticeSize, e % kLatticeSize);
     entries[e][0] = Pair{static_cast<double>(src[0]), static_cast<double>(src[1])};
     entries[e][1] = Pair{static_cast<double>(src[2]), 0.0};
   }

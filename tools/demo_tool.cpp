@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "settings/settings_table.h"
+#include "tools/bitmap_file.h"
+#include "tools/cct_table.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -21,9 +23,7 @@ namespace fs = std::filesystem;
 constexpr int kDemoWidth = 640;
 constexpr int kDemoHeight = 480;
 
-struct Pixel {
-  uint8_t b, g, r;
-};
+using Pixel = BitmapPixel;
 
 void Put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
   v[at] = static_cast<uint8_t>(x);
@@ -45,39 +45,6 @@ bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   if (f == nullptr) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && ok;
-}
-
-// A 24-bit bitmap file: 14-byte file header, 40-byte information header,
-// pixel rows from byte 54, each padded to a multiple of 4 bytes. `topRowFirst`
-// stores the picture's top row first (the order the page loader reads);
-// otherwise the bottom row comes first, as bitmap files usually are.
-std::vector<uint8_t> BitmapFile(int width, int height, bool topRowFirst,
-                                const std::vector<Pixel>& pixels) {
-  size_t rowSize = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-  std::vector<uint8_t> out(54 + rowSize * static_cast<size_t>(height), 0);
-  out[0] = 'B';
-  out[1] = 'M';
-  Put32(out, 2, static_cast<uint32_t>(out.size()));
-  Put32(out, 10, 54);
-  Put32(out, 14, 40);
-  Put32(out, 18, static_cast<uint32_t>(width));
-  Put32(out, 22, static_cast<uint32_t>(height));
-  Put16(out, 26, 1);
-  Put16(out, 28, 24);
-  Put32(out, 34, static_cast<uint32_t>(rowSize * static_cast<size_t>(height)));
-  Put32(out, 38, 2835);  // 72 dots per inch
-  Put32(out, 42, 2835);
-  for (int stored = 0; stored < height; ++stored) {
-    int row = topRowFirst ? stored : height - 1 - stored;
-    uint8_t* dst = out.data() + 54 + rowSize * static_cast<size_t>(stored);
-    for (int c = 0; c < width; ++c) {
-      const Pixel& p = pixels[static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(c)];
-      dst[3 * c] = p.b;
-      dst[3 * c + 1] = p.g;
-      dst[3 * c + 2] = p.r;
-    }
-  }
-  return out;
 }
 
 uint8_t Clamp8(double v) {
@@ -197,22 +164,6 @@ std::vector<Pixel> DemoPage() {
   return page;
 }
 
-// The identity colour-match table: a 24-bit bitmap of 33 x 1089 pixels whose
-// entry (iR, iG, iB) sits in column iB of picture row iR * 33 + iG and holds
-// its own node levels, stored bottom row first.
-std::vector<uint8_t> IdentityColorMatchTable() {
-  auto node = [](int k) { return static_cast<uint8_t>(k == 0 ? 0 : 8 * k - 1); };
-  std::vector<Pixel> pixels(33 * 1089);
-  for (int iR = 0; iR < 33; ++iR) {
-    for (int iG = 0; iG < 33; ++iG) {
-      for (int iB = 0; iB < 33; ++iB) {
-        pixels[static_cast<size_t>((iR * 33 + iG) * 33 + iB)] = Pixel{node(iB), node(iG), node(iR)};
-      }
-    }
-  }
-  return BitmapFile(33, 1089, false, pixels);
-}
-
 // Media table: 30 rows of cyan, magenta, yellow sensitivities, then the
 // levels at page values 32 and 224 of the three colours. The rows the default
 // rank letters pick are G for the sensitivities (1.0) and D for the levels:
@@ -301,9 +252,9 @@ int RunMakeDemoTool(int argc, char** argv) {
       {system / kMediaSettingsFile, std::vector<uint8_t>(media.begin(), media.end())},
       {system / "media.rtb", MediaTableFile()},
       {system / "tempera.tur", TemperatureFile()},
-      {system / "normal.cct", IdentityColorMatchTable()},
-      {system / "vyrtest.bmp", BitmapFile(kDemoWidth, kDemoHeight, false, page)},
-      {drive / "abx.1", BitmapFile(kDemoWidth, kDemoHeight, true, page)},
+      {system / "normal.cct", CctFileBytes(IdentityTable())},
+      {system / "vyrtest.bmp", BitmapFileBytes(kDemoWidth, kDemoHeight, false, page)},
+      {drive / "abx.1", BitmapFileBytes(kDemoWidth, kDemoHeight, true, page)},
   };
   for (const Output& output : outputs) {
     if (!WriteBytes(output.path, output.bytes)) {
