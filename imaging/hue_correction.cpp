@@ -10,15 +10,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#elif defined(__SSE__)
-#include <xmmintrin.h>
-#endif
 
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "imaging/vector_paths.h"
 #include "settings/settings.h"
+
+#if VYR_AVX2_PASSES
+#include <immintrin.h>
+#elif VYR_SSE2_PASSES
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -77,7 +79,7 @@ bool SettingsLeavePageAsItIs() {
 // The clamps are done with the processor's min and max, not with branches:
 // on a busy page whether a channel overflows is anybody's guess.
 inline uint8_t ToByte(float v) {
-#if defined(__SSE__)
+#if VYR_SSE2_PASSES
   // max(v, 0) gives 0 for a value that is not a number
   v = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(v), _mm_setzero_ps()), _mm_set_ss(255.0f)));
 #else
@@ -87,7 +89,7 @@ inline uint8_t ToByte(float v) {
   return static_cast<uint8_t>(static_cast<int>(double(v) + 0.5));
 }
 
-#if !defined(__SSE2__)
+#if !VYR_SSE2_PASSES
 // The work is done a row at a time in short sweeps over the row's pixels,
 // each sweep one step of the correction, so that the steps of many pixels
 // overlap instead of each pixel waiting on its own chain of divisions. Every
@@ -174,7 +176,7 @@ struct SectorTable {
 };
 constexpr SectorTable kSectorOf;
 
-#if !defined(__SSE2__)
+#if !VYR_SSE2_PASSES
 // Sweep 1: sectors, distances and the numerators' differences.
 void FindSectors(const uint8_t* p) {
   RowWork& w = g_row;
@@ -200,7 +202,7 @@ void FindSectors(const uint8_t* p) {
 
 #endif
 
-#if defined(__SSE2__)
+#if VYR_SSE2_PASSES
 
 // Two pixels at a time, one in each half of an SSE2 register of doubles.
 // Each lane does exactly the operations of the one-pixel form: the double
@@ -230,6 +232,7 @@ struct RowLanes {
   // sweep 1: sector (kGrey for a grey pixel), its largest and middle
   // distances from the minimum, the largest channel's input value
   uint8_t sector[kPageColumns];
+  int32_t sectorIndex[kPageColumns];  // the same, as an index for gathers
   int32_t dMax[kPageColumns];
   int32_t dMid[kPageColumns];
   int32_t sum[kPageColumns];
@@ -271,13 +274,18 @@ inline void Widen(__m128i v, int32_t* out) {
 // Eight pixels at a time in 16-bit lanes: the sector tests become masks,
 // each mask being the pixels that take one branch of the tests, in the
 // order the tests are made.
-void FindSectorLanes(const uint8_t* p) {
+// The row's bytes into the planes of red, green and blue.
+void SplitChannels(const uint8_t* p) {
   RowLanes& L = g_lanes;
   for (int c = 0; c < kPageColumns; ++c, p += 3) {
     L.in[kR][c] = p[2];
     L.in[kG][c] = p[1];
     L.in[kB][c] = p[0];
   }
+}
+
+void FindSectorLanes() {
+  RowLanes& L = g_lanes;
   const __m128i zero = _mm_setzero_si128(), all = _mm_cmpeq_epi16(zero, zero);
   auto pick = [](__m128i mask, __m128i v) { return _mm_and_si128(mask, v); };
   auto number = [](int n) { return _mm_set1_epi16(int16_t(n)); };
@@ -319,6 +327,7 @@ void FindSectorLanes(const uint8_t* p) {
     const __m128i nG = _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(G, G), R), B);
     const __m128i nB = _mm_sub_epi16(_mm_sub_epi16(_mm_add_epi16(B, B), R), G);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(L.sector + c), _mm_packus_epi16(sector, sector));
+    Widen(sector, L.sectorIndex + c);
     Widen(dMax, L.dMax + c);
     Widen(dMid, L.dMid + c);
     Widen(value, L.value + c);
@@ -333,7 +342,8 @@ void FindSectorLanes(const uint8_t* p) {
 
 void CorrectRow(uint8_t* p) {
   RowLanes& L = g_lanes;
-  FindSectorLanes(p);
+  SplitChannels(p);
+  FindSectorLanes();
 
   const __m128d one = _mm_set1_pd(1.0);
   // Sweep 2: weight of the primary anchor, the interpolated factors and s.
@@ -417,6 +427,203 @@ void CorrectRow(uint8_t* p) {
   }
 }
 
+#if VYR_AVX2_PASSES
+// The same sweeps four pixels at a time in the AVX2 registers of processors
+// that have them, with the same operations in each lane. The per-sector
+// constants are laid out by quantity so that four pixels' values are
+// gathered in one step.
+struct WideConstants {
+  double xTop[8], dTop[8], xBottom[8], dBottom[8];
+  double xShift[3][8], dShift[3][8];
+};
+WideConstants g_wide;
+
+void PrepareWideConstants() {
+  for (int k = 0; k < 8; ++k) {
+    const SectorConstants& c = g_sectorConst[k < 7 ? k : kGrey];
+    g_wide.xTop[k] = c.xTop;
+    g_wide.dTop[k] = c.dTop;
+    g_wide.xBottom[k] = c.xBottom;
+    g_wide.dBottom[k] = c.dBottom;
+    for (int ch = 0; ch < 3; ++ch) {
+      g_wide.xShift[ch][k] = c.xShift[ch];
+      g_wide.dShift[ch][k] = c.dShift[ch];
+    }
+  }
+}
+
+#define VYR_WIDE __attribute__((target("avx2")))
+
+VYR_WIDE inline __m256d ToFloat4(__m256d x) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(x)); }
+
+VYR_WIDE inline __m128i Load4(const int32_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// (the masked gathers, all lanes on: the plain ones trip an uninitialised-
+// value warning of some compilers)
+VYR_WIDE inline __m256d Gather(const double* table, __m128i index) {
+  alignas(16) int32_t i[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(i), index);
+  return _mm256_set_pd(table[i[3]], table[i[2]], table[i[1]], table[i[0]]);
+}
+
+VYR_WIDE inline __m128 Gather(const float* table, __m128i index) {
+  alignas(16) int32_t i[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(i), index);
+  return _mm_set_ps(table[i[3]], table[i[2]], table[i[1]], table[i[0]]);
+}
+
+// Four pixels' entries of an eight-entry table of per-sector constants,
+// picked in registers: the sector numbers become the positions of each
+// double's two halves, which pick from either half of the table.
+struct SectorPick {
+  __m256i halves;  // 2k and 2k + 1 in each lane
+  __m256d upper;   // the lanes whose sector is 4 or above
+};
+
+VYR_WIDE inline SectorPick PickSectors(__m128i sector) {
+  const __m256i k = _mm256_cvtepi32_epi64(sector);
+  const __m256i low = _mm256_slli_epi64(k, 1);
+  return {_mm256_or_si256(low, _mm256_slli_epi64(_mm256_add_epi64(low, _mm256_set1_epi64x(1)), 32)),
+          _mm256_castsi256_pd(_mm256_cmpgt_epi64(k, _mm256_set1_epi64x(3)))};
+}
+
+VYR_WIDE inline __m256d Pick(const double* table, const SectorPick& at) {
+  const __m256 lower = _mm256_permutevar8x32_ps(_mm256_loadu_ps(reinterpret_cast<const float*>(table)), at.halves);
+  const __m256 upper = _mm256_permutevar8x32_ps(_mm256_loadu_ps(reinterpret_cast<const float*>(table + 4)), at.halves);
+  return _mm256_blendv_pd(_mm256_castps_pd(lower), _mm256_castps_pd(upper), at.upper);
+}
+
+// The red, green or blue lane of four pixels by the plane offsets in `at`.
+VYR_WIDE inline __m256d PickChannel(const int32_t* at, __m256d red, __m256d green, __m256d blue) {
+  const __m256i offset = _mm256_cvtepi32_epi64(Load4(at));
+  const __m256d isGreen = _mm256_castsi256_pd(_mm256_cmpeq_epi64(offset, _mm256_set1_epi64x(kG * kPageColumns)));
+  const __m256d isBlue = _mm256_castsi256_pd(_mm256_cmpeq_epi64(offset, _mm256_set1_epi64x(kB * kPageColumns)));
+  return _mm256_blendv_pd(_mm256_blendv_pd(red, green, isGreen), blue, isBlue);
+}
+
+// The row's bytes into the planes of red, green and blue, sixteen pixels
+// (48 bytes) at a time: each plane's bytes are shuffled out of the three
+// 16-byte pieces and widened.
+struct SplitMasks {
+  int8_t byte[3][3][16];  // by channel in the pixel, piece, position
+  constexpr SplitMasks() : byte{} {
+    for (int ch = 0; ch < 3; ++ch)
+      for (int piece = 0; piece < 3; ++piece)
+        for (int j = 0; j < 16; ++j) {
+          const int at = 3 * j + ch - 16 * piece;
+          byte[ch][piece][j] = int8_t(at >= 0 && at < 16 ? at : -1);  // -1: a zero byte
+        }
+  }
+};
+alignas(16) constexpr SplitMasks kSplit;
+
+VYR_WIDE void SplitChannelsWide(const uint8_t* p) {
+  RowLanes& L = g_lanes;
+  static_assert(kPageColumns % 16 == 0, "sixteen pixels at a time");
+  const Channel planeOf[3] = {kB, kG, kR};  // the pixel's bytes are blue, green, red
+  for (int c = 0; c < kPageColumns; c += 16, p += 48) {
+    __m128i piece[3];
+    for (int i = 0; i < 3; ++i) piece[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    for (int ch = 0; ch < 3; ++ch) {
+      __m128i bytes = _mm_setzero_si128();
+      for (int i = 0; i < 3; ++i)
+        bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(piece[i], _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                                                   kSplit.byte[ch][i]))));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(L.in[planeOf[ch]] + c), _mm256_cvtepu8_epi16(bytes));
+    }
+  }
+}
+
+VYR_WIDE void CorrectRowWide(uint8_t* p) {
+  RowLanes& L = g_lanes;
+  SplitChannelsWide(p);
+  FindSectorLanes();
+
+  const __m256d one = _mm256_set1_pd(1.0);
+  // Sweep 2: weight of the primary anchor, the interpolated factors and s.
+  for (int c = 0; c < kPageColumns; c += 4) {
+    const SectorPick sector = PickSectors(Load4(L.sectorIndex + c));
+    const __m128i pair = _mm_add_epi32(_mm_slli_epi32(Load4(L.dMax + c), 8), Load4(L.dMid + c));
+    const __m256d w = _mm256_cvtps_pd(Gather(g_weight, pair));
+    const __m256d top = ToFloat4(_mm256_add_pd(Pick(g_wide.xTop, sector), _mm256_mul_pd(w, Pick(g_wide.dTop, sector))));
+    const __m256d bottom =
+        ToFloat4(_mm256_add_pd(Pick(g_wide.xBottom, sector), _mm256_mul_pd(w, Pick(g_wide.dBottom, sector))));
+    const __m256d fraction = Gather(g_valueFraction, Load4(L.value + c));
+    _mm256_storeu_pd(L.s + c, ToFloat4(_mm256_add_pd(bottom, _mm256_mul_pd(_mm256_sub_pd(top, bottom), fraction))));
+  }
+
+  // Sweep 3: scale about the mean, ((2R - G - B) s + S) / 3 and likewise.
+  const __m256d three = _mm256_set1_pd(3.0);
+  for (int ch = 0; ch < 3; ++ch)
+    for (int c = 0; c < kPageColumns; c += 4) {
+      const __m256d scaled = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(Load4(L.numerator[ch] + c)),
+                                                         _mm256_loadu_pd(L.s + c)),
+                                           _mm256_cvtepi32_pd(Load4(L.sum + c)));
+      _mm256_storeu_pd(L.v1[ch] + c, ToFloat4(_mm256_div_pd(scaled, three)));
+    }
+
+  // Sweep 4: chroma after scaling, the shift weight and step.
+  const __m256d zero = _mm256_setzero_pd();
+  const __m256d infinity = _mm256_set1_pd(HUGE_VAL);
+  const __m128 by255 = _mm_set1_ps(255.0f);
+  const __m256d signless = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffLL));
+  for (int c = 0; c < kPageColumns; c += 4) {
+    const __m256d red = _mm256_loadu_pd(L.v1[kR] + c), green = _mm256_loadu_pd(L.v1[kG] + c),
+                  blue = _mm256_loadu_pd(L.v1[kB] + c);
+    const __m256d m1 = _mm256_min_pd(_mm256_min_pd(blue, green), red);
+    const __m256d largest = PickChannel(L.maxAt + c, red, green, blue);
+    const __m256d middle = PickChannel(L.midAt + c, red, green, blue);
+    const __m256d K = ToFloat4(_mm256_sub_pd(largest, m1));
+    const __m256d chroma = _mm256_and_pd(_mm256_cmp_pd(K, zero, _CMP_GT_OQ), _mm256_cmp_pd(K, infinity, _CMP_LT_OQ));
+    const __m256d k = _mm256_blendv_pd(one, K, chroma);
+    const __m256d w1 = ToFloat4(_mm256_sub_pd(one, _mm256_div_pd(_mm256_sub_pd(middle, m1), k)));
+    // K / 255 in double rounded to a float is the float quotient K / 255
+    // (a double carries more than twice a float's digits), which is cheaper.
+    const __m256d a = _mm256_cvtps_pd(_mm_div_ps(_mm256_cvtpd_ps(k), by255));
+    const __m256d shift =
+        _mm256_and_pd(chroma, _mm256_cmp_pd(_mm256_and_pd(w1, signless), infinity, _CMP_LT_OQ));
+    _mm256_storeu_pd(L.w1 + c, _mm256_and_pd(shift, w1));
+    _mm256_storeu_pd(L.a + c, _mm256_and_pd(shift, a));
+  }
+
+  // Sweep 5: the shift and the bytes, as in the two-pixel form.
+  const __m256d byteMax = _mm256_set1_pd(255.0), half = _mm256_set1_pd(0.5);
+  for (int c = 0; c < kPageColumns; c += 4, p += 12) {
+    const SectorPick sector = PickSectors(Load4(L.sectorIndex + c));
+    const __m256d w1 = _mm256_loadu_pd(L.w1 + c), a = _mm256_loadu_pd(L.a + c);
+    int32_t out[3][4];
+    for (int ch = 0; ch < 3; ++ch) {
+      const __m256d amount = _mm256_mul_pd(
+          _mm256_add_pd(Pick(g_wide.xShift[ch], sector), _mm256_mul_pd(w1, Pick(g_wide.dShift[ch], sector))), a);
+      __m256d v = ToFloat4(_mm256_add_pd(_mm256_loadu_pd(L.v1[ch] + c), amount));
+      v = _mm256_min_pd(_mm256_max_pd(v, zero), byteMax);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[ch]), _mm256_cvttpd_epi32(_mm256_add_pd(v, half)));
+    }
+    for (int i = 0; i < 4; ++i) {
+      const double s = L.s[c + i];
+      const bool keep = L.sector[c + i] == kGrey || !(s > 0.0) || s == HUGE_VAL;
+      if (keep) continue;
+      uint8_t* q = p + 3 * i;
+      q[2] = uint8_t(out[kR][i]);
+      q[1] = uint8_t(out[kG][i]);
+      q[0] = uint8_t(out[kB][i]);
+    }
+  }
+}
+
+bool g_wideAllowed = true;
+
+bool WideRegistersPresent() {
+  static const bool present = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return present;
+}
+#endif  // VYR_AVX2_PASSES
+
 #else  // one pixel at a time
 
 void CorrectRow(uint8_t* p) {
@@ -491,8 +698,29 @@ void ApplyHueCorrection() {
   if (g_Color == 0) return;
   if (SettingsLeavePageAsItIs()) return;
   PrepareRun();
-#if defined(__SSE2__)
+#if VYR_SSE2_PASSES
   PrepareWeights();
 #endif
+#if VYR_AVX2_PASSES
+  if (WidePassesInUse()) {
+    PrepareWideConstants();
+    for (int r = 0; r < kPageRows; ++r) CorrectRowWide(g_pageImage + r * kPageStride);
+    return;
+  }
+#endif
   for (int r = 0; r < kPageRows; ++r) CorrectRow(g_pageImage + r * kPageStride);
+}
+
+bool WidePassesInUse() {
+#if VYR_AVX2_PASSES
+  return g_wideAllowed && WideRegistersPresent();
+#else
+  return false;
+#endif
+}
+
+void AllowWidePasses([[maybe_unused]] bool allow) {
+#if VYR_AVX2_PASSES
+  g_wideAllowed = allow;
+#endif
 }

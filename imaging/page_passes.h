@@ -16,3 +16,9 @@ void ApplyHueCorrection();
 void ConvertToHeadLevels();
 void EnhanceEdges();
 void LimitHeadPlanes();
+
+// Where the processor has AVX2 the hue pass takes four pixels per register
+// instead of two. Both paths give the same bytes; the tests and the benchmark
+// turn the wide one off to check and time the other.
+bool WidePassesInUse();
+void AllowWidePasses(bool allow);
