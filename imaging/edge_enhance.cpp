@@ -3,13 +3,15 @@
 // corrections) times EdgeEnhanceR.
 #include <algorithm>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "imaging/vector_paths.h"
 #include "settings/settings.h"
+
+#if VYR_SSE2_PASSES
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -54,7 +56,7 @@ void EnhanceEdges() {
     }
     int16_t* e = g_headPlanes + i * kPlaneStride;
     int x = 3;
-#if defined(__SSE2__)
+#if VYR_SSE2_PASSES
     // Eight levels at a time: a saturating 16-bit add, then nothing below 0,
     // the same as AddCorrection.
     const __m128i zero = _mm_setzero_si128();

@@ -12,14 +12,16 @@
 // the same bits as evaluating the logarithm for every pixel.
 #include <cmath>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "imaging/vector_paths.h"
 #include "settings/settings.h"
+
+#if VYR_SSE2_PASSES
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -147,7 +149,7 @@ constexpr double kPlaneMax = 32767.0;
 // which pixels a correction drives out of range follows the picture.
 inline int16_t RoundLevel(double level) {
   double x = level + 0.5;
-#if defined(__SSE2__)
+#if VYR_SSE2_PASSES
   // max(x, 0) gives 0 for a value that is not a number
   x = _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(_mm_set_sd(x), _mm_setzero_pd()), _mm_set_sd(kPlaneMax)));
 #else

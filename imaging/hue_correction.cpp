@@ -74,20 +74,15 @@ bool SettingsLeavePageAsItIs() {
   return true;
 }
 
+#if !VYR_SSE2_PASSES
 // Final rounding onto the byte scale; values outside 0..255 (also a value
 // that is not a number) are clamped before they are converted.
-// The clamps are done with the processor's min and max, not with branches:
-// on a busy page whether a channel overflows is anybody's guess.
 inline uint8_t ToByte(float v) {
-#if VYR_SSE2_PASSES
-  // max(v, 0) gives 0 for a value that is not a number
-  v = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(v), _mm_setzero_ps()), _mm_set_ss(255.0f)));
-#else
   v = v > 0.0f ? v : 0.0f;  // also a value that is not a number
   v = v < 255.0f ? v : 255.0f;
-#endif
   return static_cast<uint8_t>(static_cast<int>(double(v) + 0.5));
 }
+#endif
 
 #if !VYR_SSE2_PASSES
 // The work is done a row at a time in short sweeps over the row's pixels,

@@ -89,19 +89,23 @@ TEST_F(HueAgainstPlainForm, DelicatePixelsAndSettingsAgreeBitForBit) {
     for (int16_t& s : g_ColCorShift) s = int16_t(mode(gen) == 0 ? shift(gen) : small(gen));
     for (int r = 0; r < kPageImageRows; ++r)
       for (int c = 0; c < kPageImageSlots; ++c) SetPx(r, c, DelicatePixel(gen));
-    std::vector<uint8_t> page = PageCopy();
-    SCOPED_TRACE(testing::Message() << "trial " << trial);
-
-    ApplyHueCorrection();
+    const std::vector<uint8_t> source = PageCopy();
+    std::vector<uint8_t> page = source;
     plainpass::Hue(page.data());
-    const std::vector<uint8_t> engine = PageCopy();
-    for (int r = 0; r < kPageRows; ++r)
-      for (int c = 0; c < kPageColumns; ++c) {
-        const size_t at = size_t(r) * kPageStride + size_t(c) * 3;
-        ASSERT_TRUE(std::equal(page.begin() + at, page.begin() + at + 3, engine.begin() + at))
-            << "row " << r << " column " << c;
-      }
-    ASSERT_EQ(page, engine);
+    for (bool wide : WidePathChoices()) {
+      SCOPED_TRACE(testing::Message() << "trial " << trial << (wide ? ", four lanes" : ""));
+      AllowWidePasses(wide);
+      PutPage(source);
+      ApplyHueCorrection();
+      const std::vector<uint8_t> engine = PageCopy();
+      for (int r = 0; r < kPageRows; ++r)
+        for (int c = 0; c < kPageColumns; ++c) {
+          const size_t at = size_t(r) * kPageStride + size_t(c) * 3;
+          ASSERT_TRUE(std::equal(page.begin() + at, page.begin() + at + 3, engine.begin() + at))
+              << "row " << r << " column " << c;
+        }
+      ASSERT_EQ(page, engine);
+    }
   }
 }
 
@@ -124,10 +128,15 @@ TEST_F(HueAgainstPlainForm, ColourCubeAgreesBitForBit) {
     size_t i = 0;
     for (int r = 0; r < kPageImageRows; ++r)
       for (int c = 0; c < kPageImageSlots; ++c) SetPx(r, c, colours[i++ % colours.size()]);
-    std::vector<uint8_t> page = PageCopy();
-    ApplyHueCorrection();
+    const std::vector<uint8_t> source = PageCopy();
+    std::vector<uint8_t> page = source;
     plainpass::Hue(page.data());
-    ASSERT_EQ(page, PageCopy()) << "trial " << trial;
+    for (bool wide : WidePathChoices()) {
+      AllowWidePasses(wide);
+      PutPage(source);
+      ApplyHueCorrection();
+      ASSERT_EQ(page, PageCopy()) << "trial " << trial << (wide ? ", four lanes" : "");
+    }
   }
 }
 

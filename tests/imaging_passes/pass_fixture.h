@@ -79,10 +79,25 @@ inline void DefaultEngineState() {
   BuildMediaToneTables();
 }
 
+// The paths through the passes this processor can take: the baseline
+// always, the four-lane one where it has AVX2. The comparisons with the plain
+// forms run on each.
+inline std::vector<bool> WidePathChoices() {
+  AllowWidePasses(true);
+  std::vector<bool> choices{false};
+  if (WidePassesInUse()) choices.push_back(true);
+  return choices;
+}
+
+inline void PutPage(const std::vector<uint8_t>& page) { std::memcpy(g_pageImage, page.data(), page.size()); }
+
 class PassTest : public ::testing::Test {
  protected:
   void SetUp() override { DefaultEngineState(); }
-  void TearDown() override { ResetSettings(); }
+  void TearDown() override {
+    ResetSettings();
+    AllowWidePasses(true);
+  }
 };
 
 }  // namespace passtest

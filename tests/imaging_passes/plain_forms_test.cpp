@@ -88,9 +88,14 @@ TEST_F(PlainForms, SixPassesAgreeBitForBit) {
     plainpass::Saturation(page.data(), luma.data());
     ASSERT_EQ(page, PageCopy()) << "saturation";
     ASSERT_TRUE(std::equal(luma.begin(), luma.end(), g_lumaPlane)) << "luminance";
-    ApplyHueCorrection();
+    const std::vector<uint8_t> beforeHue = PageCopy();
     plainpass::Hue(page.data());
-    ASSERT_EQ(page, PageCopy()) << "hue";
+    for (bool wide : WidePathChoices()) {
+      AllowWidePasses(wide);
+      PutPage(beforeHue);
+      ApplyHueCorrection();
+      ASSERT_EQ(page, PageCopy()) << "hue" << (wide ? ", four lanes" : "");
+    }
     ConvertToHeadLevels();
     plainpass::Convert(page.data(), planes.data());
     ASSERT_EQ(planes, PlanesCopy()) << "head levels";
