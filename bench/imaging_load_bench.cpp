@@ -1,22 +1,29 @@
 // Page loading per 640 x 480 page: the colour match, the six speckle runs and
 // the whole load (camera picture with a colour-match table), each beside the
-// plain step-by-step form it must agree with byte for byte.
+// plain step-by-step form it must agree with byte for byte; and the whole
+// page from the spooled file to the head planes (load, then the six passes
+// with every one doing work).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
+#include "imaging/page_passes.h"
 #include "imaging/dot_filter.h"
 #include "platform/paths.h"
+#include "pass_settings.h"
 #include "settings/settings.h"
 #include "support/bmp.h"
+#include "support/plain_passes.h"
 #include "support/plain_imaging.h"
 
 namespace {
@@ -135,8 +142,56 @@ void BM_LoadPageCamera(benchmark::State& state) {
   g_DigitalCamera = 0;
 }
 
+void RunSixPasses() {
+  ApplyContrastCurve();
+  ApplySaturation();
+  ApplyHueCorrection();
+  ConvertToHeadLevels();
+  EnhanceEdges();
+  LimitHeadPlanes();
+}
+
+// The spooled page file to head planes, as a job prints a camera picture.
+void BM_WholePage(benchmark::State& state) {
+  LoadBenchDisk& disk = Disk();
+  UseSettings(kAllOn);
+  g_DigitalCamera = 1;
+  AllowWidePasses(state.range(0) != 0);
+  for (auto _ : state) {
+    FILE* f = std::fopen(disk.pagePath.c_str(), "rb");
+    const int result = LoadPageImage(f, nullptr);
+    if (f) std::fclose(f);
+    if (result != 1) state.SkipWithError("page not loaded");
+    RunSixPasses();
+    benchmark::DoNotOptimize(g_headPlanes[0]);
+  }
+  AllowWidePasses(true);
+  // the same page through the plain forms, from the page the file holds
+  std::vector<uint8_t> page = disk.page;
+  std::vector<int16_t> luma(kPageRows * kPageColumns);
+  std::vector<int16_t> planes(g_headPlanes, g_headPlanes + kPlaneRows * kPlaneStride);
+  for (int run = 0; run < 6; ++run) plain::RemoveSpeckle(kPageColumns, kPageRows, page.data());
+  plain::ColorMatch(kPageColumns, kPageRows, page.data(), disk.table.data());
+  std::unordered_set<uint32_t> colours;
+  for (int r = 0; r < kPageRows; ++r)
+    for (int c = 0; c < kPageColumns; ++c) {
+      const uint8_t* q = page.data() + r * kPageStride + c * 3;
+      colours.insert(uint32_t(q[0]) | uint32_t(q[1]) << 8 | uint32_t(q[2]) << 16);
+    }
+  state.counters["colours"] = double(colours.size());  // after the colour match
+  plainpass::Contrast(page.data());
+  plainpass::Saturation(page.data(), luma.data());
+  plainpass::Hue(page.data());
+  plainpass::Convert(page.data(), planes.data());
+  plainpass::Edges(luma.data(), planes.data());
+  plainpass::Limit(planes.data());
+  if (!std::equal(planes.begin(), planes.end(), g_headPlanes)) state.SkipWithError("differs from the plain forms");
+  g_DigitalCamera = 0;
+}
+
 }  // namespace
 
+BENCHMARK(BM_WholePage)->ArgName("four_lanes")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorMatch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorMatchPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SpeckleSixRuns)->Unit(benchmark::kMillisecond);

@@ -8,24 +8,27 @@
 // settings: "defaults" (what an untouched installation runs: no contrast
 // curve, no saturation, hue correction with neutral anchors, corrected
 // conversion without crosstalk, edge enhancement 0.40) and "all_on" (every
-// pass doing real work, crosstalk correction included).
+// pass doing real work, crosstalk correction included). The "colours"
+// counter is the number of distinct colours the timed passes start from.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
+#include <unordered_set>
 #include <vector>
 
 #include "imaging/line_data.h"
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "pass_settings.h"
 #include "settings/settings.h"
 #include "support/plain_passes.h"
 
 namespace {
 
 enum PageKind { kPhoto, kNoise };
-enum SettingsKind { kDefaults, kAllOn };
 
 std::vector<uint8_t> MakePage(PageKind kind) {
   std::vector<uint8_t> page(sizeof g_pageImage, 255);
@@ -46,34 +49,27 @@ std::vector<uint8_t> MakePage(PageKind kind) {
   return page;
 }
 
-void UseSettings(SettingsKind kind) {
-  ResetSettings();
-  for (int row = 0; row < kMediaRows; ++row) {
-    for (int c = 0; c < 3; ++c) g_mediaTable.sensitivity[c][row] = 1.0f;
-    for (int c = 0; c < 6; c += 2) {
-      g_mediaTable.level[c][row] = 320;
-      g_mediaTable.level[c + 1][row] = 720;
-    }
-  }
-  if (kind == kAllOn) {
-    g_Contrast = 2;
-    g_Saturation = 1;
-    g_SatValue = 1.4f;
-    for (int i = 0; i < 12; ++i) g_ColCorSat[i] = 0.8f + 0.05f * float(i);
-    for (int i = 0; i < 18; ++i) g_ColCorShift[i] = int16_t((i * 37) % 61 - 30);
-    for (int i = 0; i < 18; ++i) g_DensityCoef[i] = 0.02f + 0.01f * float(i % 6);
-    g_OVrg = 0.9f;
-    g_OVgb = 1.1f;
-  }
-  BuildMediaToneTables();
+// Whether the head planes are what the plain forms make of `source`.
+bool SameAsPlainForms(const std::vector<uint8_t>& source) {
+  std::vector<uint8_t> page = source;
+  std::vector<int16_t> luma(kPageRows * kPageColumns);
+  std::vector<int16_t> planes(g_headPlanes, g_headPlanes + kPlaneRows * kPlaneStride);
+  plainpass::Contrast(page.data());
+  plainpass::Saturation(page.data(), luma.data());
+  plainpass::Hue(page.data());
+  plainpass::Convert(page.data(), planes.data());
+  plainpass::Edges(luma.data(), planes.data());
+  plainpass::Limit(planes.data());
+  return std::equal(planes.begin(), planes.end(), g_headPlanes);
 }
 
 // Runs the engine's passes from `first` to `last` (0 contrast .. 5 limit).
 // The passes before `first` run once, untimed; each iteration then starts
 // from that state again (page, luminance and planes put back, untimed).
-void RunPasses(benchmark::State& state, int first, int last) {
+void RunPasses(benchmark::State& state, int first, int last, bool wide = true) {
   const auto kind = PageKind(state.range(0));
   UseSettings(SettingsKind(state.range(1)));
+  AllowWidePasses(wide);
   const std::vector<uint8_t> source = MakePage(kind);
   void (*const passes[6])() = {ApplyContrastCurve, ApplySaturation,  ApplyHueCorrection,
                                ConvertToHeadLevels, EnhanceEdges, LimitHeadPlanes};
@@ -91,6 +87,16 @@ void RunPasses(benchmark::State& state, int first, int last) {
     for (int i = first; i <= last; ++i) passes[i]();
     benchmark::DoNotOptimize(g_headPlanes[0]);
   }
+  AllowWidePasses(true);
+  if (first == 0 && last == 5 && !SameAsPlainForms(source)) state.SkipWithError("differs from the plain forms");
+  // how many distinct colours the timed passes start from
+  std::unordered_set<uint32_t> colours;
+  for (int r = 0; r < kPageRows; ++r)
+    for (int c = 0; c < kPageColumns; ++c) {
+      const uint8_t* q = page.data() + r * kPageStride + c * 3;
+      colours.insert(uint32_t(q[0]) | uint32_t(q[1]) << 8 | uint32_t(q[2]) << 16);
+    }
+  state.counters["colours"] = double(colours.size());
 }
 
 void BM_Contrast(benchmark::State& s) { RunPasses(s, 0, 0); }
@@ -100,6 +106,9 @@ void BM_HeadLevels(benchmark::State& s) { RunPasses(s, 3, 3); }
 void BM_EdgeEnhance(benchmark::State& s) { RunPasses(s, 4, 4); }
 void BM_LevelLimit(benchmark::State& s) { RunPasses(s, 5, 5); }
 void BM_AllSixPasses(benchmark::State& s) { RunPasses(s, 0, 5); }
+// The same with the two-lane path where the processor has a wider one.
+void BM_HueCorrectionTwoLanes(benchmark::State& s) { RunPasses(s, 2, 2, false); }
+void BM_AllSixPassesTwoLanes(benchmark::State& s) { RunPasses(s, 0, 5, false); }
 
 // The same six passes in their plain form, on copies of the buffers.
 void BM_AllSixPassesPlain(benchmark::State& state) {
@@ -139,6 +148,8 @@ BENCHMARK(BM_HeadLevels)->Apply(PageArgs);
 BENCHMARK(BM_EdgeEnhance)->Apply(PageArgs);
 BENCHMARK(BM_LevelLimit)->Apply(PageArgs);
 BENCHMARK(BM_AllSixPasses)->Apply(PageArgs);
+BENCHMARK(BM_HueCorrectionTwoLanes)->Apply(PageArgs);
+BENCHMARK(BM_AllSixPassesTwoLanes)->Apply(PageArgs);
 BENCHMARK(BM_AllSixPassesPlain)->Apply(PageArgs)->Iterations(10);
 
 // One line's head data, walking the lines of a page in order as the line
