@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/replace_file.h"
+#include "tools/whole_file.h"
 
 namespace {
 
@@ -28,9 +28,12 @@ std::string Trim(const std::string& s) {
 
 std::vector<std::string> Split(const std::string& s) {
   std::vector<std::string> out;
-  std::istringstream words(s);
-  std::string w;
-  while (words >> w) out.push_back(w);
+  size_t at = 0;
+  while ((at = s.find_first_not_of(" \t", at)) != std::string::npos) {
+    const size_t end = std::min(s.find_first_of(" \t", at), s.size());
+    out.emplace_back(s, at, end - at);
+    at = end;
+  }
   return out;
 }
 
@@ -58,12 +61,15 @@ class CubeParser {
   bool Line(const std::string& raw) {
     ++line_;
     std::string text = raw;
+    if (line_ == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // a byte-order mark
     if (!text.empty() && text.back() == '\r') text.pop_back();
     text = Trim(text);
     if (text.empty() || text[0] == '#') return true;
+    if (text.rfind("TITLE", 0) == 0 && (text.size() == 5 || text[5] == ' ' || text[5] == '\t'))
+      return Title(text.substr(5));
+    text = text.substr(0, text.find('#'));  // a comment after the values
     const std::vector<std::string> words = Split(text);
     const std::string& key = words[0];
-    if (key == "TITLE") return Title(text.substr(5));
     if (key == "LUT_3D_SIZE") return Size(words, lut_.cube, kCubeMaxSize3d, size3dLine_);
     if (key == "LUT_1D_SIZE") return Size(words, lut_.shaper, kCubeMaxSize1d, size1dLine_);
     if (key == "DOMAIN_MIN") return Triple(words, domainMin_, haveDomainMin_);
@@ -104,8 +110,8 @@ class CubeParser {
   bool Title(const std::string& rest) {
     if (!NotAfterRows("TITLE")) return false;
     std::string t = Trim(rest);
-    if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
-    lut_.title = t;
+    const size_t close = t.empty() || t.front() != '"' ? std::string::npos : t.find('"', 1);
+    lut_.title = close != std::string::npos ? t.substr(1, close - 1) : Trim(t.substr(0, t.find('#')));
     return true;
   }
 

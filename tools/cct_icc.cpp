@@ -2,11 +2,10 @@
 
 #include <lcms2.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <vector>
+
+#include "tools/whole_file.h"
 
 namespace {
 
@@ -70,21 +69,8 @@ using Profile = std::unique_ptr<void, ProfileCloser>;
 
 Profile OpenProfile(cmsContext context, const std::string& path, const LcmsErrors& errors, std::string& error) {
   if (path == "srgb" || path == "sRGB") return Profile(cmsCreate_sRGBProfileTHR(context));
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
-    return nullptr;
-  }
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool readError = std::ferror(f) != 0;
-  std::fclose(f);
-  if (readError) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
-    return nullptr;
-  }
+  if (!ReadWholeFile(path, bytes, error)) return nullptr;
   if (!CheckProfileBytes(path, bytes, error)) return nullptr;
   Profile profile(cmsOpenProfileFromMemTHR(context, bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
   if (!profile) {

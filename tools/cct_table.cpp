@@ -1,12 +1,9 @@
 #include "tools/cct_table.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #include "tools/bitmap_file.h"
-#include "tools/replace_file.h"
+#include "tools/whole_file.h"
 
 namespace {
 
@@ -70,21 +67,8 @@ std::vector<uint8_t> CctFileBytes(const CctTable& table) {
 }
 
 bool ReadCctFile(const std::string& path, CctTable& table, std::string& error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
-    return false;
-  }
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool readError = std::ferror(f) != 0;
-  std::fclose(f);
-  if (readError) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
-    return false;
-  }
+  if (!ReadWholeFile(path, bytes, error)) return false;
   if (bytes.size() < 54) {
     error = path + ": " + std::to_string(bytes.size()) + " bytes, shorter than the 54-byte bitmap headers";
     return false;

@@ -22,7 +22,7 @@
 #include "tools/cct_icc.h"
 #include "tools/cct_show.h"
 #include "tools/cct_table.h"
-#include "tools/replace_file.h"
+#include "tools/whole_file.h"
 #include "tools/tool_commands.h"
 #include "vprinter/print_picture.h"
 
@@ -178,10 +178,11 @@ int Identity(int argc, char** argv) {
 int RunCctTool(int argc, char** argv) {
   if (argc < 2) return Usage(nullptr);
   const std::string sub = argv[1];
-  if (sub == "--help" || sub == "-h" || sub == "help") {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 || sub == "help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
   static const struct {
     const char* name;
     int (*run)(int, char**);

@@ -66,12 +66,13 @@ TEST(CubeToTable, LutsOfKnownFunctions) {
   const auto identity = [](double r, double g, double b) { return Rgb{r, g, b}; };
   const auto same = [](int r, int g, int b) { return std::array<int, 3>{r, g, b}; };
   // Identity LUTs of any size, with the domain spelt out, with CRLF line ends
-  // and comments, and behind an identity shaper, all give the lattice's levels.
+  // and comments everywhere, and behind an identity shaper, all give the
+  // lattice's levels.
   ExpectTable(TableFromCube(CubeText(2, identity)), same);
   ExpectTable(TableFromCube(CubeText(33, identity)), same);
   ExpectTable(TableFromCube(CubeText(65, identity, "DOMAIN_MIN 0 0 0\nDOMAIN_MAX 1.0 1.0 1.0\n")), same);
-  std::string crlf;
-  for (char c : CubeText(5, identity)) crlf += c == '\n' ? std::string("\r\n  # note\r\n") : std::string(1, c);
+  std::string crlf = "\xEF\xBB\xBF";  // a byte-order mark, as some editors write
+  for (char c : CubeText(5, identity)) crlf += c == '\n' ? std::string(" # note\r\n\t# line\r\n") : std::string(1, c);
   ExpectTable(TableFromCube(crlf), same);
   ExpectTable(TableFromCube("LUT_1D_SIZE 2\nLUT_3D_SIZE 2\n0 0 0\n1 1 1\n" +
                             CubeText(2, identity).substr(CubeText(2, identity).find("LUT_3D_SIZE 2\n") + 14)),

@@ -1,11 +1,17 @@
-// Writing a file whole or not at all: the content goes to a temporary name in
-// the target's own folder, which is renamed over the target only once it is
-// complete, so a failed run leaves neither a half-written file nor a stray one.
+// Files read whole, and written whole or not at all: the content goes to a
+// temporary name in the target's own folder, which is renamed over the target
+// only once it is complete, so a failed run leaves neither a half-written file
+// nor a stray one.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+// On failure `error` names `path` and the cause.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 // `write` fills the file at the temporary path it is given and says whether it
 // succeeded. On failure `error` names `path` and the cause.

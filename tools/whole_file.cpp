@@ -1,4 +1,4 @@
-#include "tools/replace_file.h"
+#include "tools/whole_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +7,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  bool ok = f != nullptr;
+  bytes.clear();
+  if (ok) {
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    ok = std::ferror(f) == 0;
+    std::fclose(f);
+  }
+  if (!ok) error = "cannot read " + path + ": " + std::strerror(errno);
+  return ok;
+}
 
 bool ReplaceFile(const std::string& path, const std::function<bool(const std::string& tempPath)>& write,
                  std::string& error) {
