@@ -74,6 +74,8 @@ Parsed ParseOptions(int argc, char** argv, const option* options, int operands,
   return {true, optind};
 }
 
+const char* const kIntents[] = {"perceptual", "relative", "saturation", "absolute"};
+
 int FromIcc(int argc, char** argv) {
   static const option options[] = {{"input", required_argument, nullptr, 'i'},
                                    {"output", required_argument, nullptr, 'o'},
@@ -83,14 +85,13 @@ int FromIcc(int argc, char** argv) {
   IccTableRequest request;
   const Parsed parsed = ParseOptions(argc, argv, options, 1, [](int code, const char* value, void* into) {
     auto& r = *static_cast<IccTableRequest*>(into);
-    static const char* const intents[] = {"perceptual", "relative", "saturation", "absolute"};
     switch (code) {
       case 'i': r.input = value; return true;
       case 'o': r.output = value; return true;
       case 'b': r.blackPointCompensation = true; return true;
       case 't':
         for (int i = 0; i < 4; ++i)
-          if (std::strcmp(value, intents[i]) == 0) {
+          if (std::strcmp(value, kIntents[i]) == 0) {
             r.intent = i;
             return true;
           }
@@ -107,8 +108,9 @@ int FromIcc(int argc, char** argv) {
   int clipped = 0;
   std::string error;
   if (!MakeTableFromProfiles(request, table, clipped, error) || !WriteCctFile(out, table, error)) return Failed(error);
-  std::printf("%s: from %s to %s; %d of %d nodes clipped to the printer's range\n", out.c_str(), request.input.c_str(),
-              request.output.c_str(), clipped, kLatticeNodes);
+  std::printf("%s: from %s to %s, %s%s; %d of %d nodes clipped to the printer's range\n", out.c_str(),
+              request.input.c_str(), request.output.c_str(), kIntents[request.intent],
+              request.blackPointCompensation ? " with black-point compensation" : "", clipped, kLatticeNodes);
   return 0;
 }
 
