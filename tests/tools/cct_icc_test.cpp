@@ -66,6 +66,44 @@ int WorstAgainstTransicc(const CctTable& table, const std::string& transiccFlags
   return worst;
 }
 
+// A printer profile of tables rather than a matrix, as profiling tools make:
+// 17-point grids sampled from `model` both ways through Lab.
+bool SaveTableProfile(cmsHPROFILE model, const std::string& path) {
+  cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+  cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+  cmsSetProfileVersion(p, 4.3);
+  cmsSetDeviceClass(p, cmsSigOutputClass);
+  cmsSetColorSpace(p, cmsSigRgbData);
+  cmsSetPCS(p, cmsSigLabData);
+  auto sample = [](const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo) -> cmsInt32Number {
+    cmsDoTransform(cargo, in, out, 1);
+    return 1;
+  };
+  bool ok = cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+  const struct {
+    cmsTagSignature tag;
+    cmsHPROFILE from, to;
+    cmsUInt32Number fromType, toType;
+  } ways[] = {{cmsSigAToB0Tag, model, lab, TYPE_RGB_16, TYPE_Lab_16}, {cmsSigBToA0Tag, lab, model, TYPE_Lab_16, TYPE_RGB_16}};
+  for (const auto& w : ways) {
+    cmsHTRANSFORM t = cmsCreateTransform(w.from, w.fromType, w.to, w.toType, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsPipeline* pipe = cmsPipelineAlloc(nullptr, 3, 3);
+    cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 17, 3, 3, nullptr);
+    // Identity curves around the grid, which a version 4 table tag requires.
+    ok = ok && t && cmsStageSampleCLut16bit(grid, sample, t, 0) &&
+         cmsPipelineInsertStage(pipe, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr)) &&
+         cmsPipelineInsertStage(pipe, cmsAT_END, grid) &&
+         cmsPipelineInsertStage(pipe, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr)) &&
+         cmsWriteTag(p, w.tag, pipe);
+    cmsPipelineFree(pipe);
+    if (t) cmsDeleteTransform(t);
+  }
+  ok = ok && cmsSaveProfileToFile(p, path.c_str());
+  cmsCloseProfile(p);
+  cmsCloseProfile(lab);
+  return ok;
+}
+
 }  // namespace
 
 TEST(TableFromProfiles, SrgbToAnSrgbProfileIsTheIdentity) {
@@ -86,6 +124,7 @@ TEST(TableFromProfiles, SrgbToAnSrgbProfileIsTheIdentity) {
 TEST(TableFromProfiles, AgreesWithTransicc) {
   // A printer profile of its own: other primaries, gamma 1.8, a warmer white.
   const std::string made = (std::filesystem::temp_directory_path() / ("vyr-made-" + std::to_string(getpid()) + ".icc")).string();
+  const std::string tables = made + ".tables.icc";
   {
     cmsCIExyY white;
     cmsWhitePointFromTemp(&white, 5000);
@@ -95,6 +134,7 @@ TEST(TableFromProfiles, AgreesWithTransicc) {
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
     cmsSetDeviceClass(profile, cmsSigOutputClass);
     ASSERT_TRUE(cmsSaveProfileToFile(profile, made.c_str()));
+    ASSERT_TRUE(SaveTableProfile(profile, tables));
     cmsCloseProfile(profile);
     cmsFreeToneCurve(gamma);
   }
@@ -108,7 +148,11 @@ TEST(TableFromProfiles, AgreesWithTransicc) {
       {{.input = kColord + "WideGamutRGB.icc", .output = made, .intent = 3, .blackPointCompensation = false},
        "-i" + kColord + "WideGamutRGB.icc -o" + made + " -t3"},
       {{.input = "srgb", .output = made, .intent = 1, .blackPointCompensation = true}, "-i*sRGB -o" + made + " -t1 -b"},
+      {{.input = "srgb", .output = tables, .intent = 0}, "-i*sRGB -o" + tables + " -t0"},
+      {{.input = kColord + "ProPhotoRGB.icc", .output = tables, .intent = 2, .blackPointCompensation = true},
+       "-i" + kColord + "ProPhotoRGB.icc -o" + tables + " -t2 -b"},
   };
   for (const Case& c : cases) EXPECT_LE(WorstAgainstTransicc(Make(c.request), c.flags), 1) << c.flags;
   std::remove(made.c_str());
+  std::remove(tables.c_str());
 }
