@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/exit_status.h"
 #include "app/print_dlg.h"
 #include "imaging/line_data.h"
 #include "imaging/page_buffers.h"
@@ -39,7 +40,9 @@ int32_t CPrintDlg::SendNextLine() {
   if (status == kStatusAbort) return -1;
 
   if (g_nLine >= kPageLines) {
-    SendPageEnd();
+    // The page counts as complete either way; a page end the printer did not
+    // take means the copy may not have printed.
+    if (SendPageEnd() != 1) NoteJobEnd(kExitPrinterAttention);
     return 2;
   }
 

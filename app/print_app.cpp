@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/exit_status.h"
 #include "app/print_dlg.h"
 #include "app/program_resources.h"
 #include "framework/resources.h"
@@ -126,7 +127,13 @@ BOOL CPrintApp::InitInstance() {
   dlg.m_nCopies = copies == 0 ? 1 : copies;
   dlg.m_nPageFiles = pageFiles;
   m_pMainWnd = &dlg;
-  dlg.DoModal();
+  if (dlg.DoModal() == -1) {
+    // The dialog cannot be shown without a language module. The dialog has
+    // no way to say so; standard error does.
+    std::fprintf(stderr, "vyr: no language module could be loaded (vyr_eng.so); nothing was printed\n");
+  }
   m_pMainWnd = nullptr;
   return FALSE;
 }
+
+int CPrintApp::ExitInstance() { return JobExitStatus(); }

@@ -13,6 +13,8 @@ class CPrintApp : public CWinApp {
   // The whole run: command line, language, settings, dialog. Always FALSE,
   // so the program ends when the dialog has ended.
   BOOL InitInstance() override;
+  // How the job ended (exit_status.h).
+  int ExitInstance() override;
 };
 
 // Reads the command line "<page files> <copies> [anything]": each number is

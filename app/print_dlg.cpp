@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/exit_status.h"
 #include "framework/winapp.h"
 #include "imaging/page_buffers.h"
 #include "platform/paths.h"
@@ -76,7 +77,10 @@ void CPrintDlg::OnPaint() {
 
 HICON CPrintDlg::OnQueryDragIcon() { return m_hIcon; }
 
-void CPrintDlg::OnClose() { CDialog::OnClose(); }
+void CPrintDlg::OnClose() {
+  NoteJobEnd(kExitCancelled);
+  CDialog::OnClose();
+}
 
 void CPrintDlg::OnDestroy() {
   CDialog::OnDestroy();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/exit_status.h"
 #include "app/print_app.h"
 #include "app/print_dlg.h"
 #include "framework/afx.h"
@@ -108,6 +109,7 @@ bool CPrintDlg::StartCopy() {
   SetCaptionString(IDS_CAPTION_PRINTER, false);
   if (BindLinkLibrary() == -1) {
     AfxMessageBox(IDS_NO_LINK_LIBRARY);
+    NoteJobEnd(kExitFailed);
     g_bSendRunEnd = 0;
     OnOK();
     return false;
@@ -121,6 +123,7 @@ bool CPrintDlg::StartCopy() {
   BuildMediaToneTables();
   if (LoadPageImage(m_pPageFile, m_pProgress) == -1) {
     AfxMessageBox(IDS_PAGE_NOT_LOADED);
+    NoteJobEnd(kExitFailed);
     g_bSendRunEnd = 0;
     OnOK();
     return false;
@@ -133,6 +136,7 @@ bool CPrintDlg::StartCopy() {
   SetProgress(70);
   if (g_bPrinterFound == 0) {
     AfxMessageBox(IDS_PRINTER_NOT_FOUND);
+    NoteJobEnd(kExitPrinterNotFound);
     g_bSendRunEnd = 0;
     OnOK();
     return false;
@@ -144,9 +148,13 @@ bool CPrintDlg::StartCopy() {
   DelayMs(100);
   // Parameters that cannot be set stall the job: the timer stays stopped and
   // the OK button disabled until the user closes the dialog.
-  if (SyncPrinterParameters() != 0) return false;
+  if (SyncPrinterParameters() != 0) {
+    NoteJobEnd(kExitPrinterAttention);
+    return false;
+  }
   DownloadTemperatureTable();
   if (WaitPrinterReady() != 0) {
+    NoteJobEnd(kExitPrinterAttention);
     OnOK();
     return false;
   }
@@ -163,6 +171,7 @@ bool CPrintDlg::WaitReadyAndStartPage() {
     DelayMs(400);
     if (QueryPrinterStatus() == kStatusAbort) {
       AfxMessageBox(IDS_PRINTER_ABORT);
+      NoteJobEnd(kExitPrinterAttention);
       OnOK();
       return false;
     }
@@ -175,11 +184,13 @@ bool CPrintDlg::WaitReadyAndStartPage() {
     }
     uint32_t now = GetTickCount();
     bool retry = false;
-    while (now - start < kReadyWaitMs) {
+    // A close request ends the wait as if its time had run out.
+    while (now - start < kReadyWaitMs && !AfxIsCloseRequested()) {
       now = GetTickCount();
       int32_t status = QueryPrinterStatus();
       if (status == kStatusReady) break;
       if (status == kStatusAbort) {
+        NoteJobEnd(kExitPrinterAttention);
         OnOK();
         return false;
       }
@@ -197,6 +208,7 @@ bool CPrintDlg::WaitReadyAndStartPage() {
 void CPrintDlg::FinishCopy() {
   ++m_nCopiesDone;
   if (m_nCopiesDone >= m_nCopies) {
+    NoteJobEnd(kExitPrinted);
     OnOK();
     return;
   }
@@ -205,7 +217,8 @@ void CPrintDlg::FinishCopy() {
   // same question up to 400 times would ignore the answer. A Yes (retry) or
   // a busy printer keeps polling.
   bool ready = false;
-  for (int poll = 0; poll < kCopyGapPolls; ++poll) {
+  // A close request ends the wait as if the polls had run out.
+  for (int poll = 0; poll < kCopyGapPolls && !AfxIsCloseRequested(); ++poll) {
     DelayMs(kCopyGapPollMs);
     const int32_t status = QueryPrinterStatus();
     if (status == kStatusReady) ready = true;
@@ -213,6 +226,7 @@ void CPrintDlg::FinishCopy() {
   }
   if (!ready) {
     AfxMessageBox(IDS_PRINTER_NOT_FOUND);
+    NoteJobEnd(kExitPrinterAttention);
     g_bSendRunEnd = 0;
     OnOK();
     return;
@@ -246,9 +260,12 @@ void CPrintDlg::OnTimer(UINT_PTR) {
   }
 
   KillTimer(kJobTimerId);
-  if (SendNextLine() == 1) {
+  const int32_t sent = SendNextLine();
+  if (sent == 1) {
     SetTimer(kJobTimerId, kJobTimerPeriodMs);
     return;
   }
+  // The copy ended short: a fault or a failed transfer.
+  if (sent != 2) NoteJobEnd(kExitPrinterAttention);
   FinishCopy();
 }

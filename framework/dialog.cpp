@@ -33,15 +33,25 @@ int DialogUnitsToPixelsY(int units) { return units * 13 / 8; }
 
 bool DueBy(uint32_t due, uint32_t now) { return static_cast<int32_t>(due - now) <= 0; }
 
-// Whether anyone can ever close the dialog: the back end must have a close
-// box, and the terminal's close box (Ctrl-C) needs a terminal.
+// Whether anyone is there to close a dialog that has nothing left to do: a
+// back end with a close box of its own, or a person at the terminal. SIGINT
+// and SIGTERM always close a dialog, but a program run by a spooler or another
+// program should not hang until someone thinks of sending one.
 bool UserCanClose(const UiBackend* ui) {
-  if (ui->close_requested == nullptr) return false;
-  if (ui->name != nullptr && std::strcmp(ui->name, "terminal") == 0) return ConsoleIsInteractive();
-  return true;
+  if (ui->close_requested != nullptr) return true;
+  return ui->name != nullptr && std::strcmp(ui->name, "terminal") == 0 && ConsoleIsInteractive();
+}
+
+// A close request: SIGINT or SIGTERM (whatever the back end), or the back
+// end's own close box.
+bool TakeCloseRequest(const UiBackend* ui) {
+  if (ConsoleTakeInterrupt()) return true;
+  return ui->close_requested != nullptr && ui->close_requested(ui->ctx);
 }
 
 }  // namespace
+
+bool AfxIsCloseRequested() { return ConsoleInterruptPending(); }
 
 int GetSystemMetrics(int index) {
   switch (index) {
@@ -72,6 +82,8 @@ INT_PTR CDialog::DoModal() {
   m_nResult = IDCANCEL;
   m_bEnded = false;
   m_bRunning = true;
+  // While the dialog runs, SIGINT and SIGTERM are its close box.
+  ConsoleCatchInterrupt();
 
   // The dialog appears with the caption of its template.
   SetWindowText(dialogTemplate->caption ? dialogTemplate->caption : "");
@@ -85,13 +97,14 @@ INT_PTR CDialog::DoModal() {
   OnDestroy();
   m_items.clear();
   m_bRunning = false;
+  ConsoleReleaseInterrupt();
   return m_nResult;
 }
 
 void CDialog::RunModalLoop() {
   const UiBackend* ui = UiCurrent();
   while (!m_bEnded) {
-    if (ui->close_requested != nullptr && ui->close_requested(ui->ctx)) {
+    if (TakeCloseRequest(ui)) {
       OnClose();
       continue;
     }

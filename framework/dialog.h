@@ -24,6 +24,13 @@ struct RECT {
 
 class CDataExchange;
 
+// True when SIGINT or SIGTERM has asked to close the running dialog and the
+// dialog has not taken the request yet (it does between timer ticks). The
+// engine's long waits for the printer look at this at every poll and end as
+// if their time had run out, so a close takes effect in a moment, not after
+// minutes. Looking does not take the request.
+bool AfxIsCloseRequested();
+
 class CDialog : public CWnd {
  public:
   explicit CDialog(UINT idTemplate, CWnd* parent = nullptr);
@@ -39,7 +46,7 @@ class CDialog : public CWnd {
   virtual BOOL OnInitDialog();
   virtual void OnOK();      // ends the dialog with IDOK
   virtual void OnCancel();  // ends the dialog with IDCANCEL
-  // The close box (or Ctrl-C on the terminal): cancels the dialog.
+  // The close box (SIGINT or SIGTERM with any back end): cancels the dialog.
   virtual void OnClose();
   // The dialog is going away; its items still exist.
   virtual void OnDestroy();

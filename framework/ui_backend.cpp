@@ -18,7 +18,15 @@ const UiBackend* g_chosen = nullptr;     // what VYR_UI picked, once
 
 std::map<unsigned, bool>* g_answers = nullptr;  // number -> yes, read at first use
 
+std::string Trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
+  return s.substr(b, e - b);
+}
+
 bool ParseAnswerWord(std::string word, bool* yes) {
+  word = Trim(word);
   for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (word == "yes" || word == "y" || word == "1") {
     *yes = true;
@@ -29,13 +37,6 @@ bool ParseAnswerWord(std::string word, bool* yes) {
     return true;
   }
   return false;
-}
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
 }
 
 // "2026=yes,2027=no": entries that are not NUMBER=yes|no are ignored, so a
@@ -56,7 +57,7 @@ void ParseAnswers(const char* text, std::map<unsigned, bool>* out) {
     bool yes = false;
     if (number.empty() || number.size() > 9 ||
         number.find_first_not_of("0123456789") != std::string::npos ||
-        !ParseAnswerWord(Trim(entry.substr(eq + 1)), &yes))
+        !ParseAnswerWord(entry.substr(eq + 1), &yes))
       continue;
     (*out)[static_cast<unsigned>(std::strtoul(number.c_str(), nullptr, 10))] = yes;
   }
@@ -73,13 +74,15 @@ std::map<unsigned, bool>& Answers() {
 const UiBackend* ChooseFromEnvironment() {
   const char* choice = std::getenv("VYR_UI");
   if (!choice || !*choice || std::strcmp(choice, "terminal") == 0) return UiTerminalBackend();
+  if (std::strcmp(choice, "stdio") == 0) return UiStdioBackend();
   if (std::strncmp(choice, "record:", 7) == 0 && choice[7] != '\0') {
     const UiBackend* record = UiMakeRecordBackend(choice + 7);
     if (record) return record;
     std::fprintf(stderr, "vyr: cannot write the UI record %s; using the terminal\n", choice + 7);
     return UiTerminalBackend();
   }
-  std::fprintf(stderr, "vyr: unknown VYR_UI \"%s\"; using the terminal\n", choice);
+  std::fprintf(stderr, "vyr: unknown VYR_UI \"%s\" (use terminal, stdio or record:FILE); using the terminal\n",
+               choice);
   return UiTerminalBackend();
 }
 
@@ -92,6 +95,8 @@ const UiBackend* UiCurrent() {
 }
 
 void UiInstall(const UiBackend* backend) { g_installed = backend; }
+
+bool UiParseAnswer(const char* word, bool* yes) { return ParseAnswerWord(word ? word : "", yes); }
 
 bool UiAnswerFor(unsigned number) {
   const auto& answers = Answers();

@@ -10,7 +10,13 @@
 //                    enable ITEM 0|1 | message NUMBER ok |
 //                    message NUMBER yesno yes|no | end ok|cancel
 //                  answers from VYR_ANSWERS.
-// VYR_ANSWERS is a comma-separated list of NUMBER=yes|no (default: no).
+//   stdio          for programs that run the engine: the record events on
+//                  standard output, flushed at once, and nothing else there;
+//                  a question is the unfinished line "message NUMBER yesno "
+//                  until one line read from standard input (yes or no; end of
+//                  input is no) finishes it.
+// With every back end, SIGINT and SIGTERM are the dialog's close box (see
+// CDialog). VYR_ANSWERS is a comma-separated list of NUMBER=yes|no (default: no).
 #pragma once
 
 struct UiBackend {
@@ -29,7 +35,8 @@ struct UiBackend {
   // The modal dialog ended with OK (true) or cancel (false). Never blocks.
   void (*dialog_end)(void* ctx, bool ok);
   // Polled by the dialog's message loop between timer ticks: true once when
-  // the user asked to close the dialog (the close box, Ctrl-C). May be null.
+  // the user asked to close the dialog with a close box of the back end's
+  // own (a window's). May be null: SIGINT and SIGTERM need no back end.
   bool (*close_requested)(void* ctx);
   void* ctx;
 };
@@ -42,9 +49,15 @@ void UiInstall(const UiBackend* backend);
 // The answer VYR_ANSWERS (or what UiSetAnswers set) gives to question
 // `number`: true for yes; no when unlisted.
 bool UiAnswerFor(unsigned number);
+// Reads a yes/no word (yes, y, 1, no, n, 0; any case, blanks around): false
+// when it is neither.
+bool UiParseAnswer(const char* word, bool* yes);
+
 // Tests: replace the answers, in the VYR_ANSWERS syntax; nullptr goes back to
 // VYR_ANSWERS.
 void UiSetAnswers(const char* answers);
 
 // Tests: a record back end writing to `path` (what VYR_UI=record:path makes).
 const UiBackend* UiMakeRecordBackend(const char* path);
+// The stdio back end (VYR_UI=stdio).
+const UiBackend* UiStdioBackend();

@@ -1,7 +1,16 @@
-// The record back end (VYR_UI=record:FILE): no screen, every event one UTF-8
-// line of FILE. The file is opened for each line and closed again, so a line
-// is on disk before the engine goes on (a crash loses nothing) and a reader
-// may empty the file between events.
+// The record format, one UTF-8 line per event, in two back ends:
+//   record:FILE  every event appended to FILE. The file is opened for each
+//                line and closed again, so a line is on disk before the engine
+//                goes on (a crash loses nothing) and a reader may empty the
+//                file between events. Answers come from VYR_ANSWERS.
+//   stdio        every event written to standard output at once, for a
+//                program that runs the engine; each Yes/No question reads one
+//                line from standard input. Nothing else goes to standard
+//                output.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,7 +20,8 @@
 namespace {
 
 struct RecordContext {
-  std::string path;
+  std::string path;   // record: the file; empty for stdio
+  bool stdio = false;
   UiBackend backend;
 };
 
@@ -19,12 +29,34 @@ struct RecordContext {
 // starts it afresh and gives the same back end.
 std::vector<RecordContext*>* g_records = nullptr;
 
-void WriteLine(void* ctx, const std::string& line) {
+// All of `text` to standard output. A signal that interrupts the write (the
+// close request) does not lose the event; a reader that has gone away
+// (EPIPE, SIGPIPE being ignored) loses the rest of them and nothing else.
+void WriteAll(const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(STDOUT_FILENO, text.data() + done, text.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return;
+    }
+  }
+}
+
+// `text` as it stands; a line ends it when `end` says so.
+void Write(void* ctx, const std::string& text, bool end = true) {
   auto* record = static_cast<RecordContext*>(ctx);
+  if (record->stdio) {
+    WriteAll(end ? text + "\n" : text);
+    return;
+  }
   FILE* f = std::fopen(record->path.c_str(), "a");
   if (!f) return;
-  std::fwrite(line.data(), 1, line.size(), f);
-  std::fputc('\n', f);
+  std::fwrite(text.data(), 1, text.size(), f);
+  if (end) std::fputc('\n', f);
   std::fclose(f);
 }
 
@@ -36,32 +68,74 @@ std::string OneLine(const char* text) {
   return s;
 }
 
-void RecordCaption(void* ctx, const char* text) { WriteLine(ctx, "caption " + OneLine(text)); }
-
-void RecordProgress(void* ctx, int /*item*/, int pos) {
-  WriteLine(ctx, "progress " + std::to_string(pos));
+// One line of standard input (at most 63 bytes kept): yes or no. End of
+// input, a read cut short by a close signal, or anything that is not a yes
+// word count as No.
+bool ReadAnswerLine() {
+  std::string line;
+  for (;;) {
+    char c = 0;
+    ssize_t n = read(STDIN_FILENO, &c, 1);
+    if (n <= 0 || c == '\n') break;
+    if (line.size() < 63) line += c;
+  }
+  bool yes = false;
+  return UiParseAnswer(line.c_str(), &yes) && yes;
 }
 
+void RecordCaption(void* ctx, const char* text) { Write(ctx, "caption " + OneLine(text)); }
+
+void RecordProgress(void* ctx, int /*item*/, int pos) { Write(ctx, "progress " + std::to_string(pos)); }
+
 void RecordItemText(void* ctx, int item, const char* text) {
-  WriteLine(ctx, "text " + std::to_string(item) + " " + OneLine(text));
+  Write(ctx, "text " + std::to_string(item) + " " + OneLine(text));
 }
 
 void RecordItemEnable(void* ctx, int item, bool enabled) {
-  WriteLine(ctx, "enable " + std::to_string(item) + (enabled ? " 1" : " 0"));
+  Write(ctx, "enable " + std::to_string(item) + (enabled ? " 1" : " 0"));
 }
 
+// A question on standard output shows as the unfinished line
+// "message NUMBER yesno " until the answer read from standard input ends it,
+// so the stream stays exactly the record format and a program watching it can
+// tell that an answer is awaited.
 bool RecordMessage(void* ctx, unsigned number, const char* /*text*/, bool yesno) {
   std::string line = "message " + std::to_string(number);
   if (!yesno) {
-    WriteLine(ctx, line + " ok");
+    Write(ctx, line + " ok");
     return true;
   }
-  bool yes = UiAnswerFor(number);
-  WriteLine(ctx, line + (yes ? " yesno yes" : " yesno no"));
+  bool yes = false;
+  if (static_cast<RecordContext*>(ctx)->stdio) {
+    Write(ctx, line + " yesno ", false);
+    yes = ReadAnswerLine();
+    Write(ctx, yes ? "yes" : "no");
+  } else {
+    yes = UiAnswerFor(number);
+    Write(ctx, line + (yes ? " yesno yes" : " yesno no"));
+  }
   return yes;
 }
 
-void RecordDialogEnd(void* ctx, bool ok) { WriteLine(ctx, ok ? "end ok" : "end cancel"); }
+void RecordDialogEnd(void* ctx, bool ok) { Write(ctx, ok ? "end ok" : "end cancel"); }
+
+RecordContext* MakeContext(const std::string& path, bool stdio) {
+  auto* record = new RecordContext;
+  record->path = path;
+  record->stdio = stdio;
+  record->backend = UiBackend{
+      .name = stdio ? "stdio" : "record",
+      .caption = RecordCaption,
+      .progress = RecordProgress,
+      .item_text = RecordItemText,
+      .item_enable = RecordItemEnable,
+      .message = RecordMessage,
+      .dialog_end = RecordDialogEnd,
+      .close_requested = nullptr,
+      .ctx = record,
+  };
+  return record;
+}
 
 }  // namespace
 
@@ -73,19 +147,17 @@ const UiBackend* UiMakeRecordBackend(const char* path) {
   if (!g_records) g_records = new std::vector<RecordContext*>;
   for (RecordContext* record : *g_records)
     if (record->path == path) return &record->backend;
-  auto* record = new RecordContext;
-  record->path = path;
-  record->backend = UiBackend{
-      .name = "record",
-      .caption = RecordCaption,
-      .progress = RecordProgress,
-      .item_text = RecordItemText,
-      .item_enable = RecordItemEnable,
-      .message = RecordMessage,
-      .dialog_end = RecordDialogEnd,
-      .close_requested = nullptr,
-      .ctx = record,
-  };
+  RecordContext* record = MakeContext(path, false);
   g_records->push_back(record);
   return &record->backend;
+}
+
+const UiBackend* UiStdioBackend() {
+  static RecordContext* stdio = [] {
+    // A caller that stops reading must not kill the job before it has ended
+    // the run and put the printer back.
+    signal(SIGPIPE, SIG_IGN);
+    return MakeContext("", true);
+  }();
+  return &stdio->backend;
 }

@@ -9,9 +9,8 @@
 // "vyr: TEXT" on a line of their own; a Yes/No question is asked on the
 // terminal when standard input is one ("[y/N]"), otherwise VYR_ANSWERS answers
 // it. Without a terminal (run by a spooler) no line is drawn and messages go to
-// standard error. Ctrl-C while the dialog runs is its close box; a second
-// Ctrl-C before the dialog has taken the first ends the program at once (the
-// engine may be inside a long wait for the printer).
+// standard error. Ctrl-C is the dialog's close box, as with every back end
+// (the dialog catches SIGINT and SIGTERM while it runs).
 #include "framework/ui_terminal.h"
 
 #include <cstdio>
@@ -27,7 +26,7 @@ namespace {
 constexpr int kBarCells = 20;
 
 struct TerminalState {
-  bool started = false;   // the dialog is on screen: handler installed, line drawn
+  bool started = false;   // the dialog is on screen
   bool lineShown = false; // something is on the current line that needs ending
   FILE* out = nullptr;    // where the line is drawn, or null without a terminal
   std::string caption;
@@ -62,7 +61,6 @@ void Start() {
   if (g_state.started) return;
   g_state.started = true;
   g_state.out = TerminalOut();
-  ConsoleCatchInterrupt();
 }
 
 void Redraw() {
@@ -152,11 +150,8 @@ bool TerminalMessage(void*, unsigned number, const char* text, bool yesno) {
 void TerminalDialogEnd(void*, bool) {
   if (!g_state.started) return;
   EndLine();
-  ConsoleReleaseInterrupt();
   g_state = TerminalState{};
 }
-
-bool TerminalCloseRequested(void*) { return ConsoleTakeInterrupt(); }
 
 const UiBackend kTerminalBackend = {
     .name = "terminal",
@@ -166,7 +161,7 @@ const UiBackend kTerminalBackend = {
     .item_enable = TerminalItemEnable,
     .message = TerminalMessage,
     .dialog_end = TerminalDialogEnd,
-    .close_requested = TerminalCloseRequested,
+    .close_requested = nullptr,
     .ctx = nullptr,
 };
 

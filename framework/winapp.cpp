@@ -16,6 +16,8 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
+int CWinApp::ExitInstance() { return 0; }
+
 HICON CWinApp::LoadIcon(UINT id) const { return AfxFindIcon(id); }
 
 CWinApp* AfxGetApp() { return g_pApp; }
@@ -31,5 +33,5 @@ int RunApplication(int argc, char** argv, CWinApp& app) {
   // message loop behind, whatever it returns.
   app.InitInstance();
   app.m_pMainWnd = nullptr;
-  return 0;
+  return app.ExitInstance();
 }

@@ -16,6 +16,9 @@ class CWinApp {
   // Start-up; FALSE ends the program at once (as a dialog-based program does
   // once its dialog has ended).
   virtual BOOL InitInstance();
+  // Called once InitInstance has returned; its result is the process's exit
+  // status. The default is 0.
+  virtual int ExitInstance();
 
   // Icon `id` of the current resource module, or nullptr.
   HICON LoadIcon(UINT id) const;
@@ -35,5 +38,5 @@ class CWinApp {
 CWinApp* AfxGetApp();
 
 // Entry used by main: sets m_lpCmdLine from argv[1..], runs InitInstance and
-// returns the process exit code (0).
+// returns the process exit status that ExitInstance gives.
 int RunApplication(int argc, char** argv, CWinApp& app);

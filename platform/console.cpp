@@ -8,14 +8,17 @@ namespace {
 
 volatile sig_atomic_t g_interrupted = 0;
 
-struct sigaction g_previousInt {};
+// The signals that close the dialog: Ctrl-C, and what a spooler or service
+// manager sends to stop a job.
+constexpr int kCloseSignals[] = {SIGINT, SIGTERM};
+struct sigaction g_previous[2] {};
 bool g_catching = false;
 
-void OnInterrupt(int) {
+void OnInterrupt(int sig) {
   if (g_interrupted) {
-    // Not taken yet: the engine is stuck in a wait. Leave the default way.
-    signal(SIGINT, SIG_DFL);
-    raise(SIGINT);
+    // Not taken yet: the engine is stuck somewhere. Leave the default way.
+    signal(sig, SIG_DFL);
+    raise(sig);
     return;
   }
   g_interrupted = 1;
@@ -41,16 +44,20 @@ void ConsoleCatchInterrupt() {
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;
   sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;  // no SA_RESTART: a question being read gives up on Ctrl-C
-  sigaction(SIGINT, &sa, &g_previousInt);
+  for (int sig : kCloseSignals) sigaddset(&sa.sa_mask, sig);
+  sa.sa_flags = 0;  // no SA_RESTART: a question being read gives up on the signal
+  for (int i = 0; i < 2; ++i) sigaction(kCloseSignals[i], &sa, &g_previous[i]);
   g_catching = true;
 }
 
 void ConsoleReleaseInterrupt() {
-  if (g_catching) sigaction(SIGINT, &g_previousInt, nullptr);
+  if (g_catching)
+    for (int i = 0; i < 2; ++i) sigaction(kCloseSignals[i], &g_previous[i], nullptr);
   g_catching = false;
   g_interrupted = 0;
 }
+
+bool ConsoleInterruptPending() { return g_interrupted != 0; }
 
 bool ConsoleTakeInterrupt() {
   if (!g_interrupted) return false;

@@ -1,5 +1,6 @@
 // The console the program may have been started from: whether a person sits at
-// it, its width, Ctrl-C, and reading an answer typed on it.
+// it, its width, the close signals (Ctrl-C's SIGINT, and SIGTERM from whatever
+// runs the program), and reading an answer typed on it.
 #pragma once
 
 #include <cstdio>
@@ -15,19 +16,25 @@ bool ConsoleIsTerminal(std::FILE* stream);
 // The width in columns of the terminal on `stream`, or 80 when it cannot be told.
 int ConsoleColumns(std::FILE* stream);
 
-// From now on Ctrl-C only sets a flag for ConsoleTakeInterrupt (any flag left
-// from before is cleared); a second Ctrl-C before the first is taken ends the
-// program the default way. A read in progress gives up on Ctrl-C instead of
-// being restarted.
+// From now on SIGINT (Ctrl-C) and SIGTERM only set a flag for
+// ConsoleTakeInterrupt (any flag left from before is cleared); a second one
+// before the first is taken ends the program the default way for that signal.
+// A read or write in progress gives up on the signal (EINTR) instead of being
+// restarted.
 void ConsoleCatchInterrupt();
 
-// Puts back the Ctrl-C handling ConsoleCatchInterrupt found, and clears the flag.
+// Puts back the SIGINT and SIGTERM handling ConsoleCatchInterrupt found, and
+// clears the flag.
 void ConsoleReleaseInterrupt();
 
-// True once for each Ctrl-C caught and not yet taken; taking it clears the flag.
+// True once for each close signal caught and not yet taken; taking it clears
+// the flag.
 bool ConsoleTakeInterrupt();
 
+// True while a close signal waits to be taken; looking does not take it.
+bool ConsoleInterruptPending();
+
 // Reads one line (at most size - 1 bytes, newline kept) from standard input
-// into `line`; false at end of input or when Ctrl-C interrupts the read, which
-// is then forgotten so that a later read can go ahead.
+// into `line`; false at end of input or when a close signal interrupts the
+// read, which is then forgotten so that a later read can go ahead.
 bool ConsoleReadLine(char* line, int size);

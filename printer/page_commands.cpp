@@ -2,6 +2,7 @@
 // ready, the start and end of each copy's page, and the end of the run.
 
 #include "framework/afx.h"
+#include "framework/dialog.h"
 #include "platform/clock.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"
@@ -46,7 +47,8 @@ int32_t WaitPrinterReady() {
     if (CommandData(0) == kPrinterStateReady) {
       return 0;
     }
-    if (static_cast<uint32_t>(GetTickCount() - start) > kReadyTimeoutMs) {
+    // A close request ends the wait as if the four minutes had run out.
+    if (static_cast<uint32_t>(GetTickCount() - start) > kReadyTimeoutMs || AfxIsCloseRequested()) {
       AfxMessageBox(2004);
       return 1;
     }

@@ -1,6 +1,8 @@
 // The framework's modal dialog and application object: templates, items,
 // timers on the virtual clock, the close box, the end of the dialog.
 #include <gmock/gmock.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -154,6 +156,52 @@ TEST_F(DialogTest, CloseBoxCancelsBetweenTicks) {
   EXPECT_EQ(dlg.tickIds.size(), 3u);
   EXPECT_THAT(dlg.calls, ElementsAre("init", "paint", "close", "destroy"));
   EXPECT_EQ(ui.Events().back(), "end cancel");
+}
+
+void MarkerHandler(int) {}
+
+TEST_F(DialogTest, SignalsAreTheCloseBoxWhileTheDialogRuns) {
+  for (int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    struct sigaction marker {}, before {};
+    marker.sa_handler = MarkerHandler;
+    sigemptyset(&marker.sa_mask);
+    sigaction(sig, &marker, &before);
+    apptest::HookedUi ui(/*withCloseBox=*/false);
+    ScriptDlg dlg;
+    bool pendingInTick = false;
+    dlg.onInit = [](ScriptDlg& d) { d.SetTimer(1, 5); };
+    dlg.onTick = [&](ScriptDlg& d, UINT_PTR) {
+      if (d.tickIds.size() != 3) return;
+      raise(sig);  // caught: the process goes on
+      pendingInTick = AfxIsCloseRequested();
+    };
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(pendingInTick);  // seen by the engine's waits, not yet taken
+    EXPECT_EQ(dlg.tickIds.size(), 3u);  // taken before the next tick
+    EXPECT_THAT(dlg.calls, ElementsAre("init", "paint", "close", "destroy"));
+    EXPECT_FALSE(AfxIsCloseRequested());
+    struct sigaction after {};
+    sigaction(sig, &before, &after);
+    EXPECT_EQ(after.sa_handler, &MarkerHandler);  // put back when the dialog ended
+  }
+}
+
+TEST_F(DialogTest, SecondSignalBeforeTheFirstIsTakenEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        apptest::HookedUi ui(/*withCloseBox=*/false);
+        ScriptDlg dlg;
+        dlg.onInit = [](ScriptDlg& d) {
+          d.SetTimer(1, 5);
+          raise(SIGTERM);
+          raise(SIGTERM);
+        };
+        dlg.DoModal();
+        _exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
 }
 
 TEST_F(DialogTest, NothingLeftToWaitForEndsAsClosed) {

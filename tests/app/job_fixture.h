@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_status.h"
 #include "app/print_dlg.h"
 #include "framework/resources.h"
 #include "framework/ui_backend.h"
@@ -177,6 +178,7 @@ class JobTest : public ::testing::Test {
     g_bPrinterFound = 0;
     g_bTestPrint = 0;
     g_hLinkLibrary = nullptr;
+    ResetJobEnd();
     language_ = LoadLibraryA("vyr_eng.dll");
     ASSERT_NE(language_, nullptr);
     AfxSetResourceHandle(language_);

@@ -1,6 +1,7 @@
 // The print job from the first tick to the dialog's end: captions, progress,
 // copies, failures and the printer's point of view.
 #include <gmock/gmock.h>
+#include <signal.h>
 
 #include "job_fixture.h"
 
@@ -426,24 +427,94 @@ TEST_F(JobTest, PrinterFaultBetweenCopiesKeepsPollingAfterYes) {
 }
 
 TEST_F(JobTest, ClosingMidPageSendsRunEndAndExitSignalsButNoPageEnd) {
-  ScopedVirtualPrinter printer;
-  VirtualPrinter* vp = printer.get();
-  HookedUi ui;
-  HookedPrintDlg dlg;
-  dlg.beforeTick = [&](HookedPrintDlg&) {
-    if (g_nLine == 400) ui.RequestClose();
-  };
-  EXPECT_EQ(Run(dlg, 1, 1), IDCANCEL);
-  EXPECT_EQ(g_nLine, 401);
-  EXPECT_EQ(VirtualPrinterPageEnds(vp), 0);
-  EXPECT_EQ(VirtualPrinterRunEnds(vp), 1);
-  EXPECT_EQ(VirtualPrinterBlocks(vp).back().data, std::vector<uint8_t>{0xFF});
-  EXPECT_EQ(ui.Events().back(), "end cancel");
-  const auto& runs = VirtualPrinterSignalRuns(vp);
-  ASSERT_EQ(runs.size(), 2u);  // start patterns, exit pattern
-  EXPECT_EQ(runs.back()[15], 0x5A);
-  EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
+  // The close box of the back end, Ctrl-C and SIGTERM close the dialog alike.
+  for (int how : {0, SIGINT, SIGTERM}) {
+    SCOPED_TRACE(how);
+    ResetJobEnd();
+    g_nLine = 0;
+    fs::copy_file(DemoDisk() / "c" / "abx.1", root_ / "c" / "abx.1", fs::copy_options::overwrite_existing);
+    ScopedVirtualPrinter printer;
+    VirtualPrinter* vp = printer.get();
+    HookedUi ui(/*withCloseBox=*/how == 0);
+    HookedPrintDlg dlg;
+    dlg.beforeTick = [&](HookedPrintDlg&) {
+      if (g_nLine != 400) return;
+      if (how == 0) ui.RequestClose();
+      else raise(how);
+    };
+    EXPECT_EQ(Run(dlg, 1, 1), IDCANCEL);
+    EXPECT_EQ(g_nLine, 401);
+    EXPECT_EQ(JobExitStatus(), kExitCancelled);
+    EXPECT_EQ(VirtualPrinterPageEnds(vp), 0);
+    EXPECT_EQ(VirtualPrinterRunEnds(vp), 1);
+    EXPECT_EQ(VirtualPrinterBlocks(vp).back().data, std::vector<uint8_t>{0xFF});
+    EXPECT_EQ(ui.Events().back(), "end cancel");
+    const auto& runs = VirtualPrinterSignalRuns(vp);
+    ASSERT_EQ(runs.size(), 2u);  // start patterns, exit pattern
+    EXPECT_EQ(runs.back()[15], 0x5A);
+    EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
+  }
 }
+
+// Each wait for the printer would last its full time (four minutes, 25 s, 400
+// polls of 50 ms); a SIGTERM ends it at its next poll as if the time had run
+// out, and the run ends as cancelled.
+struct SignalledWait {
+  const char* wait;
+  const char* options;
+  int copies;
+  INT_PTR result;
+  std::vector<std::string> messages;
+  int runEnds;
+};
+
+class SignalledWaitTest : public JobTest, public ::testing::WithParamInterface<SignalledWait> {};
+
+TEST_P(SignalledWaitTest, EndsAtItsNextPoll) {
+  const SignalledWait& c = GetParam();
+  const std::string wait = c.wait;
+  ScopedVirtualPrinter printer(c.options);
+  VirtualPrinter* vp = printer.get();
+  HookedUi ui(/*withCloseBox=*/false);
+  uint32_t signalled = 0;
+  auto signal = [&] {
+    if (signalled != 0) return;
+    signalled = ClockPeek();
+    raise(SIGTERM);
+  };
+  const std::string caption = AfxFindDialog(IDD_PRINT_DIALOG)->caption;
+  ui.onCaption = [&](const std::string& text) {
+    if (wait == "ready state" && text == S(2033) + "  Copy 1 of 1") signal();
+    if (wait == "after the page start") {
+      // Busy for good from the page start on, until the lines begin.
+      if (text == S(2032) + "  Copy 1 of 1") {
+        VirtualPrinterSetFault(vp, VpFault::Stuck, VpWhen::DataPhase, 1);
+        signal();
+      } else if (text == caption + "  Copy 1 of 1") {
+        VirtualPrinterClearFault(vp);
+      }
+    }
+  };
+  HookedPrintDlg dlg;
+  dlg.beforeTick = [&](HookedPrintDlg& d) {
+    if (wait == "between copies" && g_nLine == kLines && d.m_nCopiesDone == 0) signal();
+  };
+  EXPECT_EQ(Run(dlg, c.copies), c.result);
+  ASSERT_NE(signalled, 0u);
+  // From the signal to the end of the dialog: the set-up steps that remain
+  // (about 2 s of pauses), not the wait.
+  EXPECT_LT(ClockPeek() - signalled, 3000u);
+  EXPECT_EQ(ui.Events("message "), c.messages);
+  EXPECT_EQ(JobExitStatus(), kExitCancelled);
+  EXPECT_EQ(VirtualPrinterRunEnds(vp), c.runEnds);
+  EXPECT_EQ(VirtualPrinterPageEnds(vp), c.copies - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, SignalledWaitTest,
+    ::testing::Values(SignalledWait{"ready state", "never_ready", 1, IDOK, {"2004 ok"}, 1},
+                      SignalledWait{"after the page start", "", 1, IDCANCEL, {}, 1},
+                      SignalledWait{"between copies", "", 2, IDOK, {"2004 ok"}, 0}));
 
 TEST_F(JobTest, SpooledPagesAreDeletedAfterThePrint) {
   for (int i = 2; i <= 4; ++i) fs::copy_file(root_ / "c" / "abx.1", root_ / "c" / ("abx." + std::to_string(i)));

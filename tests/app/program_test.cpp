@@ -1,6 +1,11 @@
 // The vyr program as a spooler runs it: a disk laid out by vyrtool make-demo,
 // the virtual printer writing its files, the record UI, the virtual clock.
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -16,6 +21,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::Contains;
 
 std::vector<uint8_t> ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -50,14 +57,16 @@ class ProgramTest : public ::testing::Test {
   // `env` may set VYR_ANSWERS; `printer_` adds virtual printer options.
   int RunVyr(const std::string& args, const std::string& env = "LC_ALL=C",
              const std::string& bin = BinDir()) {
-    std::string command = "env VYR_ANSWERS= " + env + " VYR_ROOT='" + root_.string() +
-                          "' VYR_PORT='virtual:out=" + out_.string() + printer_ + "' VYR_UI='record:" +
-                          record_.string() + "' VYR_CLOCK=virtual '" + bin + "/vyr' " + args;
+    std::string command = "env VYR_ANSWERS= " + env + " VYR_ROOT='" + root_.string() + "' VYR_PORT='" +
+                          Port() + "' VYR_UI='" + (ui_.empty() ? "record:" + record_.string() : ui_) +
+                          "' VYR_CLOCK=virtual '" + bin + "/vyr' " + args;
     return std::system(command.c_str());
   }
+  std::string Port() const { return "virtual:out=" + out_.string() + printer_; }
 
   fs::path dir_, root_, out_, record_;
-  std::string printer_;
+  std::string printer_;  // ",option=value..." for the virtual printer
+  std::string ui_;       // VYR_UI when not the record file
 };
 
 // The head data of the demonstration page's 790 lines, as the preview tool
@@ -98,7 +107,7 @@ TEST_F(ProgramTest, WithoutTheLinkLibraryNothingReachesThePrinter) {
   fs::create_directories(bin);
   for (const char* file : {"vyr", "libvyrplatform.so", "vyr_eng.so"})
     fs::copy_file(fs::path(BinDir()) / file, bin / file);
-  ASSERT_EQ(RunVyr("3", "LC_ALL=C", bin.string()), 0);
+  ASSERT_EQ(WEXITSTATUS(RunVyr("3", "LC_ALL=C", bin.string())), 1);
   std::vector<std::string> ui = ReadLines(record_);
   EXPECT_THAT(WithPrefix(ui, "message "), ElementsAre("2007 ok", "2001 ok"));
   ASSERT_FALSE(ui.empty());
@@ -110,12 +119,12 @@ TEST_F(ProgramTest, WithoutTheLinkLibraryNothingReachesThePrinter) {
   EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
 }
 
-TEST_F(ProgramTest, WithoutLanguageModulesTheProgramEndsSilently) {
+TEST_F(ProgramTest, WithoutLanguageModulesTheProgramShowsNothingAndFails) {
   fs::path bin = dir_ / "bin";
   fs::create_directories(bin);
   for (const char* file : {"vyr", "libvyrplatform.so", "lptgate.so"})
     fs::copy_file(fs::path(BinDir()) / file, bin / file);
-  EXPECT_EQ(RunVyr("1 1", "LC_ALL=C", bin.string()), 0);
+  EXPECT_EQ(WEXITSTATUS(RunVyr("1 1", "LC_ALL=C", bin.string())), 1);
   EXPECT_TRUE(ReadLines(record_).empty());
   EXPECT_FALSE(fs::exists(out_ / "transcript.jsonl") && !ReadLines(out_ / "transcript.jsonl").empty());
   EXPECT_TRUE(fs::exists(root_ / "c" / "abx.1"));
@@ -181,6 +190,162 @@ TEST_F(ProgramTest, PrinterFaultsMidPageReachTheOperator) {
     EXPECT_EQ(count("run_end"), 1);
     EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
   }
+}
+
+TEST_F(ProgramTest, ExitStatusTellsHowTheJobEnded) {
+  struct Case {
+    const char* what;
+    const char* options;  // of the virtual printer
+    bool page;            // c/abx.1 is there
+    int status;
+  };
+  const Case cases[] = {
+      {"printed", "", true, 0},
+      {"no page", "", false, 1},
+      {"no printer at any base", "absent", true, 6},
+      {"another device answers", "id=ABCDEF", true, 6},
+      {"never ready", "never_ready", true, 4},
+      {"fault mid-page", "fault=paper@line:100", true, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    printer_ = *c.options ? std::string(",") + c.options : "";
+    if (c.page) {
+      fs::copy_file(DemoDisk() / "c" / "abx.1", root_ / "c" / "abx.1", fs::copy_options::overwrite_existing);
+    } else {
+      fs::remove(root_ / "c" / "abx.1");
+    }
+    int raw = RunVyr("1 1");
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), c.status);
+    EXPECT_THAT(ReadLines(record_), Contains("end ok"));
+  }
+}
+
+TEST_F(ProgramTest, OptionsComeBeforeTheClassicCommandLine) {
+  struct Case {
+    const char* args;
+    int status;
+    const char* out;  // beginning of standard output
+    size_t errLines;
+  };
+  const Case cases[] = {
+      {"--help", 0, "usage: vyr [PAGEFILES [COPIES [TEST]]]\n", 0},
+      {"-h", 0, "usage: vyr [PAGEFILES [COPIES [TEST]]]\n", 0},
+      {"--version", 0, "vyr 1.", 0},
+      {"--bogus 1 1", 64, "", 1},
+      {"-x", 64, "", 1},
+      {"-1 2", 64, "", 1},
+      {"--", 64, "", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+    int raw = RunVyr(std::string(c.args) + " >'" + out.string() + "' 2>'" + err.string() + "'");
+    EXPECT_EQ(WEXITSTATUS(raw), c.status);
+    std::vector<uint8_t> bytes = ReadFile(out);
+    std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.substr(0, std::string(c.out).size()), c.out);
+    if (c.status != 0) {
+      EXPECT_EQ(text, "");
+    }
+    // A usage error names the option on one line of its own.
+    std::vector<std::string> errLines = ReadLines(err);
+    ASSERT_EQ(errLines.size(), c.errLines);
+    std::string option = std::string(c.args).substr(0, std::string(c.args).find(' '));
+    if (!errLines.empty()) {
+      EXPECT_THAT(errLines[0], HasSubstr("'" + option + "'"));
+    }
+    // Nothing printed, nothing shown, nothing deleted.
+    EXPECT_FALSE(fs::exists(out_ / "transcript.jsonl"));
+    EXPECT_TRUE(ReadLines(record_).empty());
+    EXPECT_TRUE(fs::exists(root_ / "c" / "abx.1"));
+  }
+}
+
+TEST_F(ProgramTest, StdioWritesTheRecordEventsAndSigtermMidPageCancels) {
+  // The whole job's events on standard output are exactly its record.
+  ASSERT_EQ(RunVyr("1 1"), 0);
+  std::vector<uint8_t> record = ReadFile(record_);
+  fs::copy_file(DemoDisk() / "c" / "abx.1", root_ / "c" / "abx.1");
+  fs::path stdoutFile = dir_ / "stdout";
+  ui_ = "stdio";
+  ASSERT_EQ(RunVyr("1 1 >'" + stdoutFile.string() + "' </dev/null"), 0);
+  EXPECT_TRUE(ReadFile(stdoutFile) == record);
+
+  // A question waits for its answer line; Yes retries the line and the page
+  // completes, No ends the job for the printer's attention.
+  for (const char* answer : {"yes", "no"}) {
+    SCOPED_TRACE(answer);
+    fs::copy_file(DemoDisk() / "c" / "abx.1", root_ / "c" / "abx.1", fs::copy_options::overwrite_existing);
+    printer_ = ",fault=paper@line:300,fault_clears=reset";
+    fs::path input = dir_ / "answer";
+    std::ofstream(input) << answer << "\n";
+    int raw = RunVyr("1 1 >'" + stdoutFile.string() + "' <'" + input.string() + "'");
+    std::vector<std::string> events = ReadLines(stdoutFile);
+    EXPECT_THAT(WithPrefix(events, "message "), ElementsAre(std::string("2026 yesno ") + answer));
+    EXPECT_EQ(WEXITSTATUS(raw), answer[0] == 'y' ? 0 : 4);
+  }
+  printer_.clear();
+
+  // Mid-page: the engine writes into a pipe that has room for its events up
+  // to the 40 % of line 320 and no more, so it is held there until the
+  // SIGTERM has arrived; then the pipe is emptied.
+  const std::string mark = "text 1003 40 %\n";
+  std::string recorded(record.begin(), record.end());
+  size_t upTo = recorded.find(mark);
+  ASSERT_NE(upTo, std::string::npos);
+  upTo += mark.size();
+  fs::copy_file(DemoDisk() / "c" / "abx.1", root_ / "c" / "abx.1");
+  fs::remove_all(out_);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  int room = fcntl(fds[1], F_SETPIPE_SZ, 4096);
+  ASSERT_GT(room, static_cast<int>(upTo));
+  std::string filler(static_cast<size_t>(room) - upTo, '#');
+  ASSERT_EQ(write(fds[1], filler.data(), filler.size()), static_cast<ssize_t>(filler.size()));
+  std::string vyr = BinDir() + "/vyr", root = root_.string(), port = Port();
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[0]);
+    int devnull = open("/dev/null", O_RDONLY);
+    dup2(devnull, STDIN_FILENO);
+    setenv("LC_ALL", "C", 1);
+    setenv("VYR_ROOT", root.c_str(), 1);
+    setenv("VYR_PORT", port.c_str(), 1);
+    setenv("VYR_UI", "stdio", 1);
+    setenv("VYR_CLOCK", "virtual", 1);
+    execl(vyr.c_str(), "vyr", "1", "1", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  int queued = 0;
+  for (int i = 0; i < 20000 && queued < room && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
+    usleep(500);
+    ioctl(fds[0], FIONREAD, &queued);
+  }
+  ASSERT_EQ(queued, room) << "the engine did not reach the mark";
+  kill(pid, SIGTERM);
+  std::string got;
+  char buf[4096];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) got.append(buf, static_cast<size_t>(n));
+  close(fds[0]);
+  int raw = 0;
+  ASSERT_EQ(waitpid(pid, &raw, 0), pid);
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 5);
+  got.erase(0, filler.size());
+  EXPECT_EQ(got.substr(0, upTo), recorded.substr(0, upTo));
+  EXPECT_THAT(got, Not(HasSubstr("text 1003 100 %")));
+  EXPECT_EQ(got.substr(got.size() - 11), "end cancel\n");
+  // The printer saw no page end, then the run end and the exit signals.
+  std::vector<std::string> transcript = ReadLines(out_ / "transcript.jsonl");
+  ASSERT_GE(transcript.size(), 3u);
+  EXPECT_THAT(transcript.back(), HasSubstr("\"event\":\"signals\""));
+  EXPECT_THAT(transcript[transcript.size() - 2], HasSubstr("\"event\":\"run_end\""));
+  for (const std::string& line : transcript) EXPECT_THAT(line, Not(HasSubstr("page_end")));
+  EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
 }
 
 }  // namespace
