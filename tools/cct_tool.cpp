@@ -11,11 +11,10 @@
 //
 // Every file is written under a temporary name beside its target and renamed
 // when complete. Exit status: 0 done, 1 a file could not be read or written
-// (one line on standard error naming it), 2 bad arguments.
-#include <getopt.h>
-
+// (one line on standard error naming it), 64 bad arguments.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "tools/cct_cube.h"
@@ -28,21 +27,6 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: vyrtool cct from-icc [--input PROFILE|srgb] --output PRINTER.icc\n"
-    "                            [--intent perceptual|relative|saturation|absolute]\n"
-    "                            [--black-point-compensation] OUT.cct\n"
-    "       vyrtool cct from-cube LUT.cube OUT.cct\n"
-    "       vyrtool cct to-cube IN.cct OUT.cube\n"
-    "       vyrtool cct show IN.cct [--png OUT.png]\n"
-    "       vyrtool cct identity OUT.cct\n";
-
-int Usage(const char* problem) {
-  if (problem) std::fprintf(stderr, "vyrtool cct: %s\n", problem);
-  std::fputs(kUsage, stderr);
-  return 2;
-}
-
 int Failed(const std::string& error) {
   std::fprintf(stderr, "vyrtool cct: %s\n", error.c_str());
   return 1;
@@ -53,57 +37,46 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Options of one subcommand, then exactly `operands` operands. argv[0] is the
-// subcommand's name.
-struct Parsed {
-  bool ok = true;
-  int first = 0;  // index of the first operand
-};
-
-Parsed ParseOptions(int argc, char** argv, const option* options, int operands,
-                    bool (*take)(int code, const char* value, void* into), void* into) {
-  optind = 0;  // a fresh scan
-  opterr = 1;
-  int code;
-  while ((code = getopt_long(argc, argv, "", options, nullptr)) != -1)
-    if (code == '?' || !take(code, optarg, into)) return {false, 0};
-  if (argc - optind != operands) {
-    std::fprintf(stderr, "vyrtool cct %s: %d file name%s expected\n", argv[0], operands, operands == 1 ? "" : "s");
-    return {false, 0};
-  }
-  return {true, optind};
-}
-
 const char* const kIntents[] = {"perceptual", "relative", "saturation", "absolute"};
 
-int FromIcc(int argc, char** argv) {
-  static const option options[] = {{"input", required_argument, nullptr, 'i'},
-                                   {"output", required_argument, nullptr, 'o'},
-                                   {"intent", required_argument, nullptr, 't'},
-                                   {"black-point-compensation", no_argument, nullptr, 'b'},
-                                   {nullptr, 0, nullptr, 0}};
+const ToolOption kFromIccOptions[] = {
+    {"input", 'i', "PROFILE", "the profile of the pictures' colours (default: srgb)"},
+    {"output", 'o', "PRINTER.icc", "the printer's profile (needed)"},
+    {"intent", 't', "INTENT", "perceptual (default), relative, saturation or absolute"},
+    {"black-point-compensation", 'b', nullptr, "map black to the printer's black"},
+};
+const ToolSpec kFromIccSpec = {
+    .command = "cct from-icc",
+    .operands = "OUT.cct",
+    .minOperands = 1,
+    .maxOperands = 1,
+    .summary = "a colour-match table from an input and a printer ICC profile",
+    .details = nullptr,
+    .options = kFromIccOptions,
+    .optionCount = std::size(kFromIccOptions),
+};
+
+int FromIcc(const ToolArgs& args) {
   IccTableRequest request;
-  const Parsed parsed = ParseOptions(argc, argv, options, 1, [](int code, const char* value, void* into) {
-    auto& r = *static_cast<IccTableRequest*>(into);
-    switch (code) {
-      case 'i': r.input = value; return true;
-      case 'o': r.output = value; return true;
-      case 'b': r.blackPointCompensation = true; return true;
-      case 't':
-        for (int i = 0; i < 4; ++i)
-          if (std::strcmp(value, kIntents[i]) == 0) {
-            r.intent = i;
-            return true;
-          }
-        std::fprintf(stderr, "vyrtool cct from-icc: --intent %s: perceptual, relative, saturation or absolute\n",
-                     value);
-        return false;
+  if (const char* input = args.Get("input")) request.input = input;
+  if (const char* output = args.Get("output")) request.output = output;
+  request.blackPointCompensation = args.Has("black-point-compensation");
+  if (const char* intent = args.Get("intent")) {
+    request.intent = -1;
+    for (int i = 0; i < 4; ++i)
+      if (std::strcmp(intent, kIntents[i]) == 0) request.intent = i;
+    if (request.intent < 0) {
+      std::fprintf(stderr, "vyrtool cct from-icc: --intent %s: perceptual, relative, saturation or absolute\n",
+                   intent);
+      return kToolUsageError;
     }
-    return false;
-  }, &request);
-  if (!parsed.ok) return Usage(nullptr);
-  if (request.output.empty()) return Usage("from-icc needs --output PRINTER.icc, the printer's profile");
-  const std::string out = argv[parsed.first];
+  }
+  if (request.output.empty()) {
+    std::fprintf(stderr, "vyrtool cct from-icc: --output PRINTER.icc, the printer's profile, is needed\n%s\n",
+                 ToolUsageLine(kFromIccSpec).c_str());
+    return kToolUsageError;
+  }
+  const std::string out = args.operands[0];
   CctTable table;
   int clipped = 0;
   std::string error;
@@ -114,49 +87,69 @@ int FromIcc(int argc, char** argv) {
   return 0;
 }
 
-bool NoOptions(int, const char*, void*) { return false; }
+const ToolSpec kFromCubeSpec = {
+    .command = "cct from-cube",
+    .operands = "LUT.cube OUT.cct",
+    .minOperands = 2,
+    .maxOperands = 2,
+    .summary = "a colour-match table from a 3D LUT (.cube)",
+    .details = nullptr,
+    .options = nullptr,
+    .optionCount = 0,
+};
 
-int FromCube(int argc, char** argv) {
-  static const option none[] = {{nullptr, 0, nullptr, 0}};
-  const Parsed parsed = ParseOptions(argc, argv, none, 2, NoOptions, nullptr);
-  if (!parsed.ok) return Usage(nullptr);
+int FromCube(const ToolArgs& args) {
+  const std::string& in = args.operands[0];
+  const std::string& out = args.operands[1];
   CubeLut lut;
   CctTable table;
   std::string error;
-  if (!ReadCubeFile(argv[parsed.first], lut, error)) return Failed(error);
-  const int clipped = SampleLattice(table, [&](const double in[3], double out[3]) { CubeLookup(lut, in, out); });
-  if (!WriteCctFile(argv[parsed.first + 1], table, error)) return Failed(error);
-  std::printf("%s: from %s%s%s; %d of %d nodes clipped to 0..1\n", argv[parsed.first + 1], argv[parsed.first],
+  if (!ReadCubeFile(in, lut, error)) return Failed(error);
+  const int clipped = SampleLattice(table, [&](const double rgb[3], double result[3]) { CubeLookup(lut, rgb, result); });
+  if (!WriteCctFile(out, table, error)) return Failed(error);
+  std::printf("%s: from %s%s%s; %d of %d nodes clipped to 0..1\n", out.c_str(), in.c_str(),
               lut.title.empty() ? "" : ", ", lut.title.c_str(), clipped, kLatticeNodes);
   return 0;
 }
 
-int ToCube(int argc, char** argv) {
-  static const option none[] = {{nullptr, 0, nullptr, 0}};
-  const Parsed parsed = ParseOptions(argc, argv, none, 2, NoOptions, nullptr);
-  if (!parsed.ok) return Usage(nullptr);
+const ToolSpec kToCubeSpec = {
+    .command = "cct to-cube",
+    .operands = "IN.cct OUT.cube",
+    .minOperands = 2,
+    .maxOperands = 2,
+    .summary = "a colour-match table as a 3D LUT (.cube)",
+    .details = nullptr,
+    .options = nullptr,
+    .optionCount = 0,
+};
+
+int ToCube(const ToolArgs& args) {
   CctTable table;
   std::string error;
-  if (!ReadCctFile(argv[parsed.first], table, error) ||
-      !WriteCubeFile(argv[parsed.first + 1], table, BaseName(argv[parsed.first]), error))
+  if (!ReadCctFile(args.operands[0], table, error) ||
+      !WriteCubeFile(args.operands[1], table, BaseName(args.operands[0]), error))
     return Failed(error);
   return 0;
 }
 
-int Show(int argc, char** argv) {
-  static const option options[] = {{"png", required_argument, nullptr, 'p'}, {nullptr, 0, nullptr, 0}};
-  std::string png;
-  const Parsed parsed = ParseOptions(argc, argv, options, 1, [](int code, const char* value, void* into) {
-    if (code != 'p') return false;
-    *static_cast<std::string*>(into) = value;
-    return true;
-  }, &png);
-  if (!parsed.ok) return Usage(nullptr);
+const ToolOption kShowOptions[] = {{"png", 'p', "OUT.png", "a picture of the table's slices"}};
+const ToolSpec kShowSpec = {
+    .command = "cct show",
+    .operands = "IN.cct",
+    .minOperands = 1,
+    .maxOperands = 1,
+    .summary = "what a colour-match table does, in a few lines",
+    .details = nullptr,
+    .options = kShowOptions,
+    .optionCount = std::size(kShowOptions),
+};
+
+int Show(const ToolArgs& args) {
   CctTable table;
   std::string error;
-  if (!ReadCctFile(argv[parsed.first], table, error)) return Failed(error);
+  if (!ReadCctFile(args.operands[0], table, error)) return Failed(error);
   std::fputs(SummaryText(SummariseTable(table)).c_str(), stdout);
-  if (!png.empty()) {
+  if (const char* png = args.Get("png")) {
     int width = 0, height = 0;
     const std::vector<uint8_t> rgb = SlicesPicture(table, width, height);
     if (!ReplaceFile(png, [&](const std::string& temp) { return WritePngRgb(temp.c_str(), width, height, rgb.data()); },
@@ -166,31 +159,62 @@ int Show(int argc, char** argv) {
   return std::ferror(stdout) ? 1 : 0;
 }
 
-int Identity(int argc, char** argv) {
-  static const option none[] = {{nullptr, 0, nullptr, 0}};
-  const Parsed parsed = ParseOptions(argc, argv, none, 1, NoOptions, nullptr);
-  if (!parsed.ok) return Usage(nullptr);
+const ToolSpec kIdentitySpec = {
+    .command = "cct identity",
+    .operands = "OUT.cct",
+    .minOperands = 1,
+    .maxOperands = 1,
+    .summary = "the colour-match table that changes nothing",
+    .details = nullptr,
+    .options = nullptr,
+    .optionCount = 0,
+};
+
+int Identity(const ToolArgs& args) {
   std::string error;
-  if (!WriteCctFile(argv[parsed.first], IdentityTable(), error)) return Failed(error);
+  if (!WriteCctFile(args.operands[0], IdentityTable(), error)) return Failed(error);
   return 0;
+}
+
+const ToolCommand kMembers[] = {{&kFromIccSpec, FromIcc, nullptr}, {&kFromCubeSpec, FromCube, nullptr},
+                                {&kToCubeSpec, ToCube, nullptr},   {&kShowSpec, Show, nullptr},
+                                {&kIdentitySpec, Identity, nullptr}};
+
+void PrintFamilyUsage(FILE* out) {
+  for (const ToolCommand& member : kMembers)
+    std::fprintf(out, "%s\n", ToolUsageLine(*member.spec).c_str());
+  std::fprintf(out, "'vyrtool cct SUBCOMMAND --help' tells more.\n");
 }
 
 }  // namespace
 
+const ToolSpec kCctTool = {
+    .command = "cct",
+    .operands = "SUBCOMMAND ...",
+    .minOperands = 1,
+    .maxOperands = 1000,
+    .summary = "colour-match tables: from-icc, from-cube, to-cube, show, identity",
+    .details = nullptr,
+    .options = nullptr,
+    .optionCount = 0,
+};
+
 int RunCctTool(int argc, char** argv) {
-  if (argc < 2) return Usage(nullptr);
-  const std::string sub = argv[1];
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 || sub == "help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-  static const struct {
-    const char* name;
-    int (*run)(int, char**);
-  } subcommands[] = {{"from-icc", FromIcc}, {"from-cube", FromCube}, {"to-cube", ToCube},
-                     {"show", Show},        {"identity", Identity}};
-  for (const auto& s : subcommands)
-    if (sub == s.name) return s.run(argc - 1, argv + 1);
-  return Usage(("unknown subcommand \"" + sub + "\"").c_str());
+  const char* sub = argc >= 2 ? argv[1] : nullptr;
+  if (sub && (std::strcmp(sub, "--help") == 0 || std::strcmp(sub, "-h") == 0 || std::strcmp(sub, "help") == 0)) {
+    PrintFamilyUsage(stdout);
+    return 0;
+  }
+  for (const ToolCommand& member : kMembers) {
+    if (!sub || std::strcmp(sub, member.spec->command + 4) != 0) continue;
+    ToolArgs args;
+    const int status = ParseToolArgs(*member.spec, argc - 1, argv + 1, &args);
+    return status >= 0 ? status : member.run(args);
+  }
+  if (sub)
+    std::fprintf(stderr, "vyrtool cct: unknown subcommand \"%s\"\n", sub);
+  else
+    std::fprintf(stderr, "vyrtool cct: no subcommand given\n");
+  PrintFamilyUsage(stderr);
+  return kToolUsageError;
 }

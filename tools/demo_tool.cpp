@@ -15,6 +15,7 @@
 #include "tools/bitmap_file.h"
 #include "tools/cct_table.h"
 #include "tools/tool_commands.h"
+#include "tools/whole_file.h"
 
 namespace {
 
@@ -38,13 +39,6 @@ void PutFloat(std::vector<uint8_t>& v, size_t at, float x) {
   uint32_t bits;
   std::memcpy(&bits, &x, sizeof bits);
   Put32(v, at, bits);
-}
-
-bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
 }
 
 uint8_t Clamp8(double v) {
@@ -222,19 +216,28 @@ std::string SettingsFile(const char* file, const char* heading) {
 
 }  // namespace
 
-int RunMakeDemoTool(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vyrtool make-demo DIR\n");
-    return 2;
-  }
-  fs::path root = argv[1];
+const ToolSpec kMakeDemoTool = {
+    .command = "make-demo",
+    .operands = "DIR",
+    .minOperands = 1,
+    .maxOperands = 1,
+    .summary = "a demonstration disk in DIR: settings, tables and a test page, also spooled",
+    .details = "Lays out DIR for use as VYR_ROOT: both settings files with every key at its\n"
+               "default, a media table, a temperature file, an identity colour-match table,\n"
+               "the test page as windows/system/vyrtest.bmp and spooled as c/abx.1.\n",
+    .options = nullptr,
+    .optionCount = 0,
+};
+
+int RunMakeDemoTool(const ToolArgs& args) {
+  fs::path root = args.operands[0];
   fs::path system = root / "windows" / "system";
   fs::path drive = root / "c";
   std::error_code ec;
   fs::create_directories(system, ec);
   if (!ec) fs::create_directories(drive, ec);
   if (ec) {
-    std::fprintf(stderr, "vyrtool: cannot create %s: %s\n", root.c_str(), ec.message().c_str());
+    std::fprintf(stderr, "vyrtool make-demo: cannot create %s: %s\n", root.c_str(), ec.message().c_str());
     return 1;
   }
 
@@ -257,8 +260,9 @@ int RunMakeDemoTool(int argc, char** argv) {
       {drive / "abx.1", BitmapFileBytes(kDemoWidth, kDemoHeight, true, page)},
   };
   for (const Output& output : outputs) {
-    if (!WriteBytes(output.path, output.bytes)) {
-      std::fprintf(stderr, "vyrtool: cannot write %s\n", output.path.c_str());
+    std::string error;
+    if (!ReplaceFileBytes(output.path, output.bytes.data(), output.bytes.size(), error)) {
+      std::fprintf(stderr, "vyrtool make-demo: %s\n", error.c_str());
       return 1;
     }
   }

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <iterator>
 #include <vector>
 
 #include "framework/afx.h"
@@ -42,8 +43,6 @@
 #include "vprinter/print_picture.h"
 
 namespace {
-
-const char kUsage[] = "usage: vyrtool preview [--root DIR] [--test-print] [--dump DIR] [--png DIR] PAGE.bmp\n";
 
 // ---- Messages on standard error -------------------------------------------------
 
@@ -188,39 +187,34 @@ bool MakeDirectory(const std::string& dir) {
 
 }  // namespace
 
-int RunPreviewTool(int argc, char** argv) {
-  std::string root, pagePath;
+const ToolOption kPreviewOptions[] = {
+    {"root", 'r', "DIR", "the engine disk whose settings and tables to use (default: VYR_ROOT)"},
+    {"test-print", 't', nullptr, "load the page as the test page (mirrored)"},
+    {"dump", 'd', "DIR", "write every stage as raw little-endian files into DIR"},
+    {"png", 'p', "DIR", "write pictures of the stages and of the print into DIR"},
+};
+
+const ToolSpec kPreviewTool = {
+    .command = "preview",
+    .operands = "PAGE.bmp",
+    .minOperands = 1,
+    .maxOperands = 1,
+    .summary = "a print job's work on a page, without a printer",
+    .details = "Runs the media and tone tables, the page loading, the six page passes and the\n"
+               "head data of all 790 line blocks; the engine's messages go to standard error.\n",
+    .options = kPreviewOptions,
+    .optionCount = std::size(kPreviewOptions),
+};
+
+int RunPreviewTool(const ToolArgs& args) {
   Outputs out;
-  bool testPrint = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (std::strcmp(arg, "--root") == 0 && i + 1 < argc) {
-      root = argv[++i];
-    } else if (std::strcmp(arg, "--dump") == 0 && i + 1 < argc) {
-      out.dumpDir = argv[++i];
-    } else if (std::strcmp(arg, "--png") == 0 && i + 1 < argc) {
-      out.pngDir = argv[++i];
-    } else if (std::strcmp(arg, "--test-print") == 0) {
-      testPrint = true;
-    } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      std::printf("%s", kUsage);
-      std::printf("Runs what a print job does to PAGE.bmp without a printer; messages go to\n"
-                  "standard error. --dump DIR writes every stage as raw little-endian files,\n"
-                  "--png DIR writes pictures of them and of the print.\n");
-      return 0;
-    } else if (arg[0] != '-' && pagePath.empty()) {
-      pagePath = arg;
-    } else {
-      std::fprintf(stderr, "vyrtool preview: unexpected argument \"%s\"\n%s", arg, kUsage);
-      return 2;
-    }
-  }
-  if (pagePath.empty()) {
-    std::fprintf(stderr, "%s", kUsage);
-    return 2;
-  }
-  if (!out.dumpDir.empty() && !MakeDirectory(out.dumpDir)) return 2;
-  if (!out.pngDir.empty() && !MakeDirectory(out.pngDir)) return 2;
+  const std::string pagePath = args.operands[0];
+  const std::string root = args.Has("root") ? args.Get("root") : "";
+  const bool testPrint = args.Has("test-print");
+  if (args.Has("dump")) out.dumpDir = args.Get("dump");
+  if (args.Has("png")) out.pngDir = args.Get("png");
+  if (!out.dumpDir.empty() && !MakeDirectory(out.dumpDir)) return 1;
+  if (!out.pngDir.empty() && !MakeDirectory(out.pngDir)) return 1;
 
   UiInstall(&kStderrUi);
   if (HMODULE language = LoadLibraryA("vyr_eng.dll")) AfxSetResourceHandle(language);
@@ -270,6 +264,12 @@ int RunPreviewTool(int argc, char** argv) {
       out.Check(false, out.pngDir + "/print.png");
     }
   }
-  // The page loaded; a file that could not be written was reported above.
-  return 0;
+  // The page loaded; a file that could not be written was reported above and
+  // fails the run.
+  if (out.dumpDir.empty() && out.pngDir.empty()) {
+    std::printf("%s: loaded, six page passes and 790 line blocks computed; nothing written "
+                "(--png DIR for pictures, --dump DIR for raw stages)\n",
+                pagePath.c_str());
+  }
+  return out.ok ? 0 : 1;
 }

@@ -4,11 +4,12 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
-#include "settings/settings.h"
 #include "platform/paths.h"
+#include "settings/settings.h"
 #include "settings/settings_table.h"
 #include "tools/tool_commands.h"
 
@@ -38,20 +39,31 @@ std::string SettingValueText(const SettingDescriptor& s) {
 
 }  // namespace
 
-int RunSettingsTool(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--root") == 0 && i + 1 < argc) {
-      PathsSetRoot(argv[++i]);
-    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf("usage: vyrtool settings [--root DIR]\n"
-                  "Prints every setting the print engine will use, as \"section key value\",\n"
-                  "read from DIR/windows/system/tyq00.ini and basmedia.ini (default: VYR_ROOT).\n");
-      return 0;
-    } else {
-      std::fprintf(stderr, "vyrtool settings: unexpected argument \"%s\"\n", argv[i]);
-      std::fprintf(stderr, "usage: vyrtool settings [--root DIR]\n");
-      return 2;
-    }
+const ToolOption kSettingsOptions[] = {
+    {"root", 'r', "DIR", "the engine disk to read (default: VYR_ROOT)"},
+};
+
+const ToolSpec kSettingsTool = {
+    .command = "settings",
+    .operands = "",
+    .minOperands = 0,
+    .maxOperands = 0,
+    .summary = "every setting the engine will use, as \"section key value\" lines",
+    .details = "The settings are read from DIR/windows/system/tyq00.ini and basmedia.ini; a\n"
+               "missing file or key gives the engine's default.\n",
+    .options = kSettingsOptions,
+    .optionCount = std::size(kSettingsOptions),
+};
+
+int RunSettingsTool(const ToolArgs& args) {
+  if (const char* root = args.Get("root")) {
+    // A folder that is no engine disk gives every default, which looks like
+    // a listing of the folder: say so.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::path(root) / "windows" / "system", ec))
+      std::fprintf(stderr, "vyrtool settings: %s has no windows/system folder; every setting is its default\n",
+                   root);
+    PathsSetRoot(root);
   }
   LoadSettings();
   for (size_t i = 0; i < g_settingCount; ++i) {

@@ -1,21 +1,33 @@
-// The commands of vyrtool, one line each: `vyrtool NAME [args]` runs the
-// function with argv[0] being NAME. Each returns the program's exit status.
+// The commands of vyrtool. Each describes its options once (ToolSpec, parsed
+// for it by ParseToolArgs) and runs on what was parsed; each returns the
+// program's exit status. A family of commands (cct) takes the rest of the
+// command line and parses it with the spec of the member named first. A new
+// command adds its spec and function here and one line to kToolCommands.
 #pragma once
 
-int RunSettingsTool(int argc, char** argv);
-int RunMakeDemoTool(int argc, char** argv);
-int RunPreviewTool(int argc, char** argv);
-int RunCctTool(int argc, char** argv);
+#include "tools/tool_options.h"
+
+extern const ToolSpec kSettingsTool;
+int RunSettingsTool(const ToolArgs& args);
+extern const ToolSpec kInitRootTool;
+int RunInitRootTool(const ToolArgs& args);
+extern const ToolSpec kMakeDemoTool;
+int RunMakeDemoTool(const ToolArgs& args);
+extern const ToolSpec kSpoolTool;
+int RunSpoolTool(const ToolArgs& args);
+extern const ToolSpec kPreviewTool;
+int RunPreviewTool(const ToolArgs& args);
+extern const ToolSpec kCctTool;
+int RunCctTool(int argc, char** argv);  // argv[0] is "cct"
 
 struct ToolCommand {
-  const char* name;
-  int (*run)(int argc, char** argv);
-  const char* summary;
+  const ToolSpec* spec;
+  int (*run)(const ToolArgs& args);   // a single command
+  int (*family)(int argc, char** argv);  // or a family with members of its own
 };
 
 inline constexpr ToolCommand kToolCommands[] = {
-    {"settings", RunSettingsTool, "[--root DIR]  every setting the engine will use"},
-    {"make-demo", RunMakeDemoTool, "DIR  a demonstration disk (settings, tables, a test page)"},
-    {"preview", RunPreviewTool, "[--root DIR] [--test-print] [--dump DIR] [--png DIR] PAGE.bmp  a job's work on a page, without a printer"},
-    {"cct", RunCctTool, "from-icc|from-cube|to-cube|show|identity ...  colour-match tables"},
+    {&kSettingsTool, RunSettingsTool, nullptr}, {&kInitRootTool, RunInitRootTool, nullptr},
+    {&kMakeDemoTool, RunMakeDemoTool, nullptr}, {&kSpoolTool, RunSpoolTool, nullptr},
+    {&kPreviewTool, RunPreviewTool, nullptr},   {&kCctTool, nullptr, RunCctTool},
 };

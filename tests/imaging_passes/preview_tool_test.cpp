@@ -128,8 +128,20 @@ TEST_F(PreviewTool, APageThatDoesNotLoadEndsWithStatusOne) {
   EXPECT_NE(run.errors.find("vyr: message 2019: "), std::string::npos) << run.errors;
   EXPECT_FALSE(fs::exists(work_ / "d" / "loaded.bgr"));
 
-  EXPECT_EQ(RunPreview("--bogus x.bmp", work_).status, 2);
-  EXPECT_EQ(RunPreview("", work_).status, 2);
+  EXPECT_EQ(RunPreview("--bogus x.bmp", work_).status, 64);
+  EXPECT_EQ(RunPreview("", work_).status, 64);
+}
+
+TEST_F(PreviewTool, AnOutputThatCannotBeWrittenFailsTheRun) {
+  // A folder where the first raw stage should go: the write fails, and the
+  // run must not report success.
+  const fs::path page = work_ / "page.bmp";
+  ASSERT_TRUE(vyrtest::WriteBmp(page.string(), {.width = 64, .height = 48}, PagePixel));
+  fs::create_directories(work_ / "d" / "loaded.bgr");
+  ToolRun run =
+      RunPreview("--root " + (work_ / "root").string() + " --dump " + (work_ / "d").string() + " " + page.string(), work_);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("cannot write"), std::string::npos) << run.errors;
 }
 
 }  // namespace

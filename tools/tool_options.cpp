@@ -1,0 +1,103 @@
+#include "tools/tool_options.h"
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Flags hold no letter of their own: their getopt value is 256 + index.
+constexpr int kLongOnly = 256;
+constexpr int kHelp = kLongOnly - 1;
+
+void PrintHelp(const ToolSpec& spec) {
+  std::printf("%s\n%s\n", ToolUsageLine(spec).c_str(), spec.summary);
+  if (spec.details) std::printf("%s", spec.details);
+  std::printf("\noptions:\n");
+  for (size_t i = 0; i < spec.optionCount; ++i) {
+    const ToolOption& o = spec.options[i];
+    std::string left = o.letter ? std::string("-") + o.letter + ", " : "    ";
+    left += std::string("--") + o.name + (o.arg ? std::string(" ") + o.arg : "");
+    std::printf("  %-22s %s\n", left.c_str(), o.help);
+  }
+  std::printf("  %-22s %s\n", "-h, --help", "this text");
+}
+
+int UsageError(const ToolSpec& spec, const std::string& what) {
+  std::fprintf(stderr, "vyrtool %s: %s\n%s\n", spec.command, what.c_str(), ToolUsageLine(spec).c_str());
+  return kToolUsageError;
+}
+
+}  // namespace
+
+const char* ToolArgs::Get(const char* name) const {
+  for (auto it = options.rbegin(); it != options.rend(); ++it)
+    if (it->first == name) return it->second.c_str();
+  return nullptr;
+}
+
+int ToolArgs::Last(const char* a, const char* b) const {
+  for (auto it = options.rbegin(); it != options.rend(); ++it) {
+    if (it->first == a) return 1;
+    if (it->first == b) return 2;
+  }
+  return 0;
+}
+
+std::string ToolUsageLine(const ToolSpec& spec) {
+  std::string line = std::string("usage: vyrtool ") + spec.command;
+  for (size_t i = 0; i < spec.optionCount; ++i) {
+    const ToolOption& o = spec.options[i];
+    line += std::string(" [--") + o.name + (o.arg ? std::string(" ") + o.arg : "") + "]";
+  }
+  if (*spec.operands) line += std::string(" ") + spec.operands;
+  return line;
+}
+
+int ParseToolArgs(const ToolSpec& spec, int argc, char** argv, ToolArgs* args) {
+  std::vector<struct option> longs;
+  std::string shorts = ":h";  // ':' first: a missing argument is reported as ':'
+  for (size_t i = 0; i < spec.optionCount; ++i) {
+    const ToolOption& o = spec.options[i];
+    int value = o.letter ? o.letter : kLongOnly + static_cast<int>(i);
+    longs.push_back({o.name, o.arg ? required_argument : no_argument, nullptr, value});
+    if (o.letter) shorts += std::string(1, o.letter) + (o.arg ? ":" : "");
+  }
+  longs.push_back({"help", no_argument, nullptr, kHelp});
+  longs.push_back({nullptr, 0, nullptr, 0});
+
+  opterr = 0;
+  optind = 0;  // start afresh (GNU): every command parses once per process
+  for (;;) {
+    int index = -1;
+    int c = getopt_long(argc, argv, shorts.c_str(), longs.data(), &index);
+    if (c == -1) break;
+    if (c == 'h' || c == kHelp) {
+      PrintHelp(spec);
+      return 0;
+    }
+    if (c == '?' || c == ':') {
+      // optind has moved past the word in question.
+      const char* word = argv[optind - 1];
+      std::string option = optopt ? std::string("-") + static_cast<char>(optopt) : word;
+      if (std::strncmp(word, "--", 2) == 0) option = std::string(word).substr(0, std::string(word).find('='));
+      return UsageError(spec, c == ':' ? "option " + option + " needs an argument"
+                                       : "unknown option " + option);
+    }
+    const ToolOption* found = nullptr;
+    for (size_t i = 0; i < spec.optionCount; ++i) {
+      const ToolOption& o = spec.options[i];
+      if ((o.letter && c == o.letter) || c == kLongOnly + static_cast<int>(i)) found = &o;
+    }
+    if (!found) return UsageError(spec, "unexpected option");
+    args->options.emplace_back(found->name, found->arg ? optarg : "");
+  }
+  for (int i = optind; i < argc; ++i) args->operands.push_back(argv[i]);
+  int count = static_cast<int>(args->operands.size());
+  if (count < spec.minOperands)
+    return UsageError(spec, std::string("missing ") + spec.operands);
+  if (count > spec.maxOperands)
+    return UsageError(spec, "unexpected argument \"" + args->operands[spec.maxOperands] + "\"");
+  return -1;
+}
