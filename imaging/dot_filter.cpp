@@ -7,7 +7,8 @@
 // includes the left and right border cells between rows; those are put back
 // to 0 after every pass so that the next pass again sees 0 there. The cells are
 // handled in fixed blocks of 16 so that the compiler turns each block into a
-// few byte-wise vector compares.
+// few byte-wise vector compares; on processors with AVX2, 32 at a time in
+// explicit byte-wise compares.
 #include "imaging/dot_filter.h"
 
 #include <cstddef>
@@ -15,6 +16,11 @@
 #include <cstring>
 
 #include "framework/afx.h"
+#include "imaging/vector_paths.h"
+
+#if VYR_AVX2_PASSES
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -105,6 +111,60 @@ void CopyBlueOut(const uint8_t* cells, uint8_t* pixels, int width) {
   for (; x < width; ++x) pixels[3 * x] = cells[x];
 }
 
+#if VYR_AVX2_PASSES
+#define VYR_WIDE __attribute__((target("avx2")))
+
+// The four steps on 32 cells at once. For bytes, x > y exactly when the
+// saturating difference x - y is not 0; a true test is a byte of all ones,
+// that is -1, so v - test adds one and v + test takes one away.
+struct WideRaiseTowards {
+  VYR_WIDE static __m256i Step(__m256i v, __m256i a) { return _mm256_sub_epi8(v, Above(a, v)); }
+  VYR_WIDE static __m256i Above(__m256i x, __m256i y) {
+    return _mm256_xor_si256(_mm256_cmpeq_epi8(_mm256_subs_epu8(x, y), _mm256_setzero_si256()), _mm256_set1_epi8(-1));
+  }
+};
+
+struct WideLowerTowards {
+  VYR_WIDE static __m256i Step(__m256i v, __m256i a) {
+    const __m256i vm = _mm256_subs_epu8(v, _mm256_set1_epi8(1));
+    return _mm256_add_epi8(v, WideRaiseTowards::Above(vm, a));
+  }
+};
+
+struct WideRaiseBetween {
+  VYR_WIDE static __m256i Step(__m256i v, __m256i f, __m256i b) {
+    const __m256i behindNotDarker = _mm256_cmpeq_epi8(_mm256_subs_epu8(v, b), _mm256_setzero_si256());
+    return _mm256_sub_epi8(v, _mm256_and_si256(behindNotDarker, WideRaiseTowards::Above(f, v)));
+  }
+};
+
+struct WideLowerBetween {
+  VYR_WIDE static __m256i Step(__m256i v, __m256i f, __m256i b) {
+    const __m256i vm = _mm256_subs_epu8(v, _mm256_set1_epi8(1));
+    return _mm256_add_epi8(v, _mm256_and_si256(WideRaiseTowards::Above(vm, b), WideRaiseTowards::Above(v, f)));
+  }
+};
+
+VYR_WIDE inline __m256i Load32(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+
+template <class Wide, uint8_t (*Step)(uint8_t, uint8_t)>
+VYR_WIDE void PassAWide(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+  ptrdiff_t p = 0;
+  for (; p + 32 <= n; p += 32)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + p), Wide::Step(Load32(src + p), Load32(src + p + off)));
+  for (; p < n; ++p) dst[p] = Step(src[p], src[p + off]);
+}
+
+template <class Wide, uint8_t (*Step)(uint8_t, uint8_t, uint8_t)>
+VYR_WIDE void PassBWide(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+  ptrdiff_t p = 0;
+  for (; p + 32 <= n; p += 32)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + p),
+                        Wide::Step(Load32(src + p), Load32(src + p + off), Load32(src + p - off)));
+  for (; p < n; ++p) dst[p] = Step(src[p], src[p + off], src[p - off]);
+}
+#endif
+
 }  // namespace
 
 void SpeckleStep(int rowStep, int colStep, int sign, int width, int height, uint8_t* img,
@@ -114,6 +174,21 @@ void SpeckleStep(int rowStep, int colStep, int sign, int width, int height, uint
   const ptrdiff_t first = gw + 1;                              // inner cell (1, 1)
   const ptrdiff_t n = static_cast<ptrdiff_t>(height - 1) * gw + width;  // up to (height, width)
   const ptrdiff_t off = rowStep * gw + colStep;
+#if VYR_AVX2_PASSES
+  if (WidePassesInUse()) {
+    if (sign > 0) {
+      PassAWide<WideRaiseTowards, RaiseTowards>(img + first, tmp + first, n, off);
+      ClearSideBorders(tmp, width, height);
+      PassBWide<WideRaiseBetween, RaiseBetween>(tmp + first, img + first, n, off);
+    } else {
+      PassAWide<WideLowerTowards, LowerTowards>(img + first, tmp + first, n, off);
+      ClearSideBorders(tmp, width, height);
+      PassBWide<WideLowerBetween, LowerBetween>(tmp + first, img + first, n, off);
+    }
+    ClearSideBorders(img, width, height);
+    return;
+  }
+#endif
   if (sign > 0) {
     PassA<RaiseTowards>(img + first, tmp + first, n, off);
     ClearSideBorders(tmp, width, height);

@@ -146,6 +146,7 @@ void PrepareRun() {
   }
 }
 
+#if !VYR_SSE2_PASSES
 // Sector of every combination of the tests that pick it (which distances are
 // zero, and the three comparisons), in the order the tests are made: no red
 // (grey, or sector 1 for green <= blue, else 2), else no blue (5 for green >
@@ -171,7 +172,6 @@ struct SectorTable {
 };
 constexpr SectorTable kSectorOf;
 
-#if !VYR_SSE2_PASSES
 // Sweep 1: sectors, distances and the numerators' differences.
 void FindSectors(const uint8_t* p) {
   RowWork& w = g_row;
@@ -608,15 +608,6 @@ VYR_WIDE void CorrectRowWide(uint8_t* p) {
   }
 }
 
-bool g_wideAllowed = true;
-
-bool WideRegistersPresent() {
-  static const bool present = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return present;
-}
 #endif  // VYR_AVX2_PASSES
 
 #else  // one pixel at a time
@@ -704,18 +695,4 @@ void ApplyHueCorrection() {
   }
 #endif
   for (int r = 0; r < kPageRows; ++r) CorrectRow(g_pageImage + r * kPageStride);
-}
-
-bool WidePassesInUse() {
-#if VYR_AVX2_PASSES
-  return g_wideAllowed && WideRegistersPresent();
-#else
-  return false;
-#endif
-}
-
-void AllowWidePasses([[maybe_unused]] bool allow) {
-#if VYR_AVX2_PASSES
-  g_wideAllowed = allow;
-#endif
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "imaging/page_buffers.h"
+#include "imaging/vector_paths.h"
 
 extern uint8_t g_contrastTable[256];
 extern int16_t g_lumaPlane[kPageRows * kPageColumns];
@@ -17,8 +18,3 @@ void ConvertToHeadLevels();
 void EnhanceEdges();
 void LimitHeadPlanes();
 
-// Where the processor has AVX2 the hue pass takes four pixels per register
-// instead of two. Both paths give the same bytes; the tests and the benchmark
-// turn the wide one off to check and time the other.
-bool WidePassesInUse();
-void AllowWidePasses(bool allow);

@@ -16,3 +16,16 @@
 #else
 #define VYR_AVX2_PASSES 0
 #endif
+
+// Where the processor has AVX2 the hue pass and the speckle filter take the
+// four-lane (32-byte) paths instead of the SSE2 ones. Both give the same
+// bytes; the tests and the benchmark turn the wide ones off to check and time
+// the others.
+bool WidePassesInUse();
+void AllowWidePasses(bool allow);
+
+#if defined(__GNUC__)
+#define VYR_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VYR_ALWAYS_INLINE inline
+#endif

@@ -7,6 +7,7 @@
 #include "imaging/dot_filter.h"
 #include "load_fixture.h"
 #include "support/plain_imaging.h"
+#include "support/wide_paths.h"
 
 namespace {
 
@@ -124,13 +125,18 @@ TEST(SpeckleStepTest, MatchesThePlainFormInEveryDirection) {
       }
     for (const auto& d : dirs)
       for (int sign : {+1, -1}) {
-        std::vector<uint8_t> a = img, b = img, ta(cells, 0), tb(cells, 0);
-        SpeckleStep(d[0], d[1], sign, w, h, a.data(), ta.data());
+        std::vector<uint8_t> b = img, tb(cells, 0);
         plain::SpeckleStep(d[0], d[1], sign, w, h, b.data(), tb.data());
-        ASSERT_EQ(a, b) << w << "x" << h << " d " << d[0] << "," << d[1] << " sign " << sign;
-        img = a;  // go on from the result, so later steps see changed grids
+        for (bool wide : WidePathChoices()) {  // the 16- and the 32-byte path
+          AllowWidePasses(wide);
+          std::vector<uint8_t> a = img, ta(cells, 0);
+          SpeckleStep(d[0], d[1], sign, w, h, a.data(), ta.data());
+          ASSERT_EQ(a, b) << w << "x" << h << " d " << d[0] << "," << d[1] << " sign " << sign << " wide " << wide;
+        }
+        img = b;  // go on from the result, so later steps see changed grids
       }
   }
+  AllowWidePasses(true);
 }
 
 TEST_F(LoadTest, SpeckleRunsMatchThePlainFormOnRandomPages) {

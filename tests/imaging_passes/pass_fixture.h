@@ -14,6 +14,7 @@
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
 #include "platform/clock.h"
+#include "support/wide_paths.h"
 #include "settings/settings.h"
 
 namespace passtest {
@@ -77,16 +78,6 @@ inline void DefaultEngineState() {
     }
   }
   BuildMediaToneTables();
-}
-
-// The paths through the passes this processor can take: the baseline
-// always, the four-lane one where it has AVX2. The comparisons with the plain
-// forms run on each.
-inline std::vector<bool> WidePathChoices() {
-  AllowWidePasses(true);
-  std::vector<bool> choices{false};
-  if (WidePassesInUse()) choices.push_back(true);
-  return choices;
 }
 
 inline void PutPage(const std::vector<uint8_t>& page) { std::memcpy(g_pageImage, page.data(), page.size()); }
