@@ -9,6 +9,8 @@
 // and '/' separate components (Windows takes either). Anything that could
 // leave the root - a ".." component, another drive, a drive-relative or UNC
 // path, a path with no drive - maps to "" and so counts as a missing file.
+// Files are opened and deleted beneath the root (beneath_root.h), so a
+// symbolic link cannot lead out of it either.
 #include "platform/paths.h"
 
 #include <cerrno>
@@ -20,6 +22,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "platform/beneath_root.h"
 
 namespace {
 
@@ -73,6 +77,45 @@ int OpenFlagsFor(const char* mode) {
   }
 }
 
+// The path beneath the root for a Windows path ("c/abx.1"), false when it has
+// none.
+bool MapBeneathRoot(const char* windowsPath, std::string* relative) {
+  if (windowsPath == nullptr) return false;
+  std::string_view path(windowsPath);
+  // Only drive C:, and only as an absolute path ("C:abx.1" is relative to the
+  // drive's current directory, which this disk does not have).
+  if (path.size() < 3 || AsciiUpper(path[0]) != 'C' || path[1] != ':' || !IsSeparator(path[2]))
+    return false;
+
+  std::vector<std::string_view> parts;
+  size_t pos = 3;
+  while (pos <= path.size()) {
+    size_t end = pos;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    std::string_view part = path.substr(pos, end - pos);
+    if (part == "..") return false;
+    if (!part.empty() && part != ".") parts.push_back(part);
+    pos = end + 1;
+  }
+
+  size_t first = 0;
+  if (!parts.empty() && EqualsNoCase(parts[0], "WINDOWS")) {
+    *relative = "windows";
+    first = 1;
+    if (parts.size() > 1 && EqualsNoCase(parts[1], "SYSTEM")) {
+      *relative += "/system";
+      first = 2;
+    }
+  } else {
+    *relative = "c";
+  }
+  for (size_t i = first; i < parts.size(); ++i) {
+    *relative += '/';
+    *relative += parts[i];
+  }
+  return true;
+}
+
 }  // namespace
 
 unsigned GetWindowsDirectoryA(char* buf, unsigned size) { return CopyName(kWindowsDirName, buf, size); }
@@ -95,42 +138,11 @@ void PathsSetRoot(const std::string& root) {
 }
 
 std::string MapWindowsPath(const char* windowsPath) {
-  if (windowsPath == nullptr) return "";
-  std::string_view path(windowsPath);
-  // Only drive C:, and only as an absolute path ("C:abx.1" is relative to the
-  // drive's current directory, which this disk does not have).
-  if (path.size() < 3 || AsciiUpper(path[0]) != 'C' || path[1] != ':' || !IsSeparator(path[2]))
-    return "";
-
-  std::vector<std::string_view> parts;
-  size_t pos = 3;
-  while (pos <= path.size()) {
-    size_t end = pos;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
-    std::string_view part = path.substr(pos, end - pos);
-    if (part == "..") return "";
-    if (!part.empty() && part != ".") parts.push_back(part);
-    pos = end + 1;
-  }
-
+  std::string relative;
+  if (!MapBeneathRoot(windowsPath, &relative)) return "";
   std::string mapped = PathsRoot();
   if (mapped.back() != '/') mapped += '/';
-  size_t first = 0;
-  if (!parts.empty() && EqualsNoCase(parts[0], "WINDOWS")) {
-    mapped += "windows";
-    first = 1;
-    if (parts.size() > 1 && EqualsNoCase(parts[1], "SYSTEM")) {
-      mapped += "/system";
-      first = 2;
-    }
-  } else {
-    mapped += "c";
-  }
-  for (size_t i = first; i < parts.size(); ++i) {
-    mapped += '/';
-    mapped += parts[i];
-  }
-  return mapped;
+  return mapped + relative;
 }
 
 bool IsPlainFileName(const char* name) {
@@ -140,15 +152,16 @@ bool IsPlainFileName(const char* name) {
 }
 
 FILE* OpenWindowsFile(const char* windowsPath, const char* mode) {
-  std::string path = MapWindowsPath(windowsPath);
+  std::string relative;
+  const bool mapped = MapBeneathRoot(windowsPath, &relative);
   int flags = OpenFlagsFor(mode);
-  if (path.empty() || flags < 0) {
-    errno = path.empty() ? ENOENT : EINVAL;
+  if (!mapped || flags < 0) {
+    errno = mapped ? EINVAL : ENOENT;
     return nullptr;
   }
   // Non-blocking open, so that a FIFO or device planted under a data file's
   // name cannot hang the engine; only regular files are data files.
-  int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
+  int fd = OpenBeneath(PathsRoot(), relative, flags | O_NONBLOCK, 0644);
   if (fd < 0) return nullptr;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -165,11 +178,11 @@ FILE* OpenWindowsFile(const char* windowsPath, const char* mode) {
 }
 
 int DeleteWindowsFile(const char* windowsPath) {
-  std::string path = MapWindowsPath(windowsPath);
-  if (path.empty()) {
+  std::string relative;
+  if (!MapBeneathRoot(windowsPath, &relative)) {
     errno = ENOENT;
     return -1;
   }
   // Files only, as DeleteFile: never an (empty) folder of the disk.
-  return unlink(path.c_str());
+  return UnlinkBeneath(PathsRoot(), relative);
 }

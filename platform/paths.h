@@ -8,7 +8,9 @@
 // Prefixes are matched without regard to case; the rest of the path keeps its
 // case as written and its backslashes become slashes. A path that would leave
 // VYR_ROOT (a ".." component, an unknown drive) maps to nothing, and the file
-// then counts as missing.
+// then counts as missing. Files are opened and deleted beneath VYR_ROOT: a
+// symbolic link on the way that stays inside it works, one that leads out of
+// it makes the file count as missing too.
 #pragma once
 
 #include <cstdio>
@@ -32,7 +34,8 @@ std::string MapWindowsPath(const char* windowsPath);
 // no '/', no '\\', not "." or "..". Names taken from settings must pass this.
 bool IsPlainFileName(const char* name);
 
-// fopen / remove on a Windows path. A path that maps to nothing behaves like a
-// missing file (nullptr, -1).
+// fopen / remove on a Windows path. A path that maps to nothing or leads out of
+// the root behaves like a missing file (nullptr, -1). Deleting removes a link
+// itself, never what it points to.
 FILE* OpenWindowsFile(const char* windowsPath, const char* mode);
 int DeleteWindowsFile(const char* windowsPath);

@@ -151,6 +151,19 @@ TEST_F(ProgramTest, TestPrintFromTheCommandLineKeepsTheSpooledPages) {
   EXPECT_TRUE(ReadFile(testPrint / "copy1.lines") == spooled);
 }
 
+TEST_F(ProgramTest, ASpoolFolderLinkedOutsideTheRootIsNeitherPrintedNorEmptied) {
+  fs::path outside = dir_ / "outside";
+  fs::create_directories(outside);
+  fs::copy_file(root_ / "c" / "abx.1", outside / "abx.1");
+  fs::copy_file(root_ / "c" / "abx.1", outside / "abx.2");
+  fs::remove_all(root_ / "c");
+  fs::create_directory_symlink(outside, root_ / "c");
+  RunVyr("2 1");
+  EXPECT_EQ(WithPrefix(ReadLines(record_), "message "), (std::vector<std::string>{"2018 ok", "2003 ok"}));
+  EXPECT_TRUE(fs::exists(outside / "abx.1"));
+  EXPECT_TRUE(fs::exists(outside / "abx.2"));
+}
+
 TEST_F(ProgramTest, PrinterFaultsMidPageReachTheOperator) {
   // Paper or error at line 300: the printer holds BUSY, so the line sender's
   // status query reads the fault lines and asks. The fault clears on the reset

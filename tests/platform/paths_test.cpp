@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <string>
 
+#include "platform/beneath_root.h"
 #include "platform/paths.h"
 #include "temp_root.h"
 
@@ -117,6 +120,92 @@ TEST(Paths, OpenAndDeleteOnlyRegularFilesInsideTheRoot) {
   EXPECT_EQ(DeleteWindowsFile("c:\\abx.2"), -1);  // folders are not deleted
   EXPECT_TRUE(std::filesystem::is_directory(root.Path() + "/c/abx.2"));
   EXPECT_EQ(DeleteWindowsFile("c:\\..\\x"), -1);
+}
+
+// What a data file reads as, "" when it counts as missing.
+std::string Contents(const char* windowsPath) {
+  FILE* f = OpenWindowsFile(windowsPath, "rb");
+  if (f == nullptr) return "";
+  char text[32] = {};
+  size_t n = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  return std::string(text, n);
+}
+
+TEST(Paths, SymbolicLinksWorkOnlyWhileTheyStayInsideTheRoot) {
+  namespace fs = std::filesystem;
+  // Files outside the root that nothing may read or delete.
+  const fs::path outside = fs::temp_directory_path() / ("vyr-outside-" + std::to_string(getpid()));
+  fs::create_directories(outside / "system");
+  for (const char* name : {"secret", "abx.1", "abx.2", "system/tyq00.ini"})
+    std::ofstream(outside / name) << "outside";
+  const auto outsideIntact = [&] {
+    for (const char* name : {"secret", "abx.1", "abx.2", "system/tyq00.ini"})
+      if (!fs::exists(outside / name)) return false;
+    return true;
+  };
+
+  for (bool walk : {false, true}) {
+    SCOPED_TRACE(walk ? "walked component by component" : "resolved by the kernel");
+    BeneathUseWalkOnly(walk);
+    {
+      TempRoot root;
+      const fs::path r = root.Path();
+      root.Write("windows/system/vyrtest.bmp", "inside");
+      fs::create_symlink("../windows/system/vyrtest.bmp", r / "c/rel-in");
+      fs::create_symlink(r / "windows/system/vyrtest.bmp", r / "c/abs-in");
+      fs::create_symlink("../windows", r / "c/folder-in");
+      fs::create_symlink("folder-in/system/../system/vyrtest.bmp", r / "c/chain-in");
+      fs::create_symlink(outside / "secret", r / "c/abs-out");
+      fs::create_symlink(fs::relative(outside / "secret", r / "c"), r / "c/rel-out");
+      fs::create_symlink(outside, r / "c/folder-out");
+      fs::create_symlink(r / ".." / outside.filename() / "secret", r / "c/abs-climb");
+      fs::create_symlink("loop", r / "c/loop");
+      const struct {
+        const char* path;
+        const char* reads;
+      } cases[] = {
+          {"c:\\rel-in", "inside"},   {"c:\\abs-in", "inside"},
+          {"c:\\folder-in\\system\\vyrtest.bmp", "inside"},
+          {"c:\\chain-in", "inside"}, {"c:\\abs-out", ""},
+          {"c:\\rel-out", ""},        {"c:\\folder-out\\secret", ""},
+          {"c:\\abs-climb", ""},      {"c:\\loop", ""},
+      };
+      for (const auto& c : cases) EXPECT_EQ(Contents(c.path), c.reads) << c.path;
+
+      // Deleting through a folder outside removes nothing; deleting a link
+      // removes the link, never its target.
+      EXPECT_EQ(DeleteWindowsFile("c:\\folder-out\\secret"), -1);
+      EXPECT_EQ(DeleteWindowsFile("c:\\abs-out"), 0);
+      EXPECT_EQ(DeleteWindowsFile("c:\\rel-in"), 0);
+      EXPECT_FALSE(fs::is_symlink(r / "c/rel-in"));
+      EXPECT_EQ(Contents("c:\\abs-in"), "inside");
+      EXPECT_TRUE(outsideIntact());
+    }
+    {
+      // The spool folder and the system directory themselves lead out.
+      TempRoot root;
+      const fs::path r = root.Path();
+      fs::remove(r / "c");
+      fs::remove(r / "windows/system");
+      fs::create_symlink(outside, r / "c");
+      fs::create_symlink(outside / "system", r / "windows/system");
+      EXPECT_EQ(Contents("c:\\abx.1"), "");
+      EXPECT_EQ(Contents("C:\\WINDOWS\\SYSTEM\\tyq00.ini"), "");
+      EXPECT_EQ(DeleteWindowsFile("c:\\abx.1"), -1);
+      EXPECT_EQ(DeleteWindowsFile("c:\\abx.2"), -1);
+      EXPECT_TRUE(outsideIntact());
+      // A spool folder that is a link to another folder inside works.
+      fs::remove(r / "c");
+      root.Write("spool/abx.1", "spooled");
+      fs::create_symlink("spool", r / "c");
+      EXPECT_EQ(Contents("c:\\abx.1"), "spooled");
+      EXPECT_EQ(DeleteWindowsFile("c:\\abx.1"), 0);
+      EXPECT_FALSE(fs::exists(r / "spool/abx.1"));
+    }
+  }
+  BeneathUseWalkOnly(false);
+  fs::remove_all(outside);
 }
 
 }  // namespace
