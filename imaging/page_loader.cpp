@@ -22,6 +22,11 @@ namespace {
 
 constexpr int kHeaderBytes = 54;  // 14-byte file header + 40-byte information header
 constexpr uint8_t kWhite = 255;
+// The three stored rows of working memory may take at most this much. The
+// frame samples at most 640 columns of a row and their neighbours, so a row
+// of millions of pixels is already far past any page; a header claiming more
+// is not trusted with the memory it asks for.
+constexpr int64_t kMaxWorkingBytes = int64_t{64} << 20;
 
 void SetProgress(CWnd* progress, int pos) {
   if (progress) progress->SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos));
@@ -209,6 +214,7 @@ unsigned PlaceBitmap(FILE* file, bool& portrait) {
   const int64_t available = static_cast<int64_t>(end) - src.pixelStart;
   if (src.rowSize > available / src.height) return 2019;
 
+  if (3 * src.rowSize > kMaxWorkingBytes) return 2016;
   src.rows = static_cast<uint8_t*>(std::calloc(3, static_cast<size_t>(src.rowSize)));
   if (!src.rows) return 2016;
 

@@ -182,6 +182,27 @@ TEST_F(LoadTest, PagesThatCannotBeTrustedAreRefused) {
   setSize(64, 0x7FFFFFFF);
   EXPECT_TRUE(refused(huge));
 
+  // Headers that ask for more working memory than three rows of 64 MiB
+  // together, in (sparse) files that do hold every row they promise: refused
+  // as memory not available, before any is taken. Just under the limit
+  // (7,000,000 pixels, rows of 21,000,000 bytes) the page loads (with no
+  // colour-match table here: 2015).
+  struct {
+    int32_t width;
+    int result;
+    std::vector<unsigned> messages;
+  } const wide[] = {{1700000000, -1, {2016}}, {12000000, -1, {2016}}, {7000000, 1, {2015}}};
+  for (const auto& c : wide) {
+    ui_.Clear();
+    setSize(c.width, 1);
+    huge.resize(54);
+    ASSERT_TRUE(vyrtest::WriteFileBytes(PagePath(), huge));
+    const int64_t rowSize = (3 * int64_t{c.width} + 3) / 4 * 4;
+    ASSERT_EQ(truncate(PagePath().c_str(), 54 + rowSize), 0);
+    EXPECT_EQ(LoadFrom(PagePath()), c.result) << c.width;
+    EXPECT_EQ(Messages(), c.messages) << c.width;
+  }
+
   // No page file at all.
   ui_.Clear();
   CWnd progress(1001);
