@@ -1,5 +1,7 @@
 #include "app/print_dlg.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "app/exit_status.h"
@@ -94,7 +96,13 @@ void CPrintDlg::OnDestroy() {
   for (int32_t i = 1; i <= m_nPageFiles; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "c:\\abx.%d", i);
-    DeleteWindowsFile(name);
+    // A page that is not there is fine; one that stays behind shows no
+    // message box, but whoever runs the program learns of it on stderr.
+    if (DeleteWindowsFile(name) != 0 && errno != ENOENT) {
+      const int error = errno;
+      std::fprintf(stderr, "vyr: cannot delete spooled page %s: %s\n", MapWindowsPath(name).c_str(),
+                   std::strerror(error));
+    }
   }
   SendExitSignals();
 }

@@ -164,6 +164,18 @@ TEST_F(ProgramTest, ASpoolFolderLinkedOutsideTheRootIsNeitherPrintedNorEmptied) 
   EXPECT_TRUE(fs::exists(outside / "abx.2"));
 }
 
+TEST_F(ProgramTest, ASpooledPageThatCannotBeDeletedIsNamedOnStandardError) {
+  // abx.2 is a folder (which no user can delete as a page, root included);
+  // abx.3 is simply not there.
+  fs::create_directory(root_ / "c" / "abx.2");
+  const fs::path err = dir_ / "stderr.txt";
+  RunVyr("3 1 2>'" + err.string() + "'");
+  EXPECT_TRUE(WithPrefix(ReadLines(record_), "message ").empty());
+  EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
+  EXPECT_THAT(ReadLines(err), ElementsAre("vyr: cannot delete spooled page " + (root_ / "c" / "abx.2").string() +
+                                          ": Is a directory"));
+}
+
 TEST_F(ProgramTest, PrinterFaultsMidPageReachTheOperator) {
   // Paper or error at line 300: the printer holds BUSY, so the line sender's
   // status query reads the fault lines and asks. The fault clears on the reset
