@@ -158,7 +158,7 @@ TEST_F(ProgramTest, ASpoolFolderLinkedOutsideTheRootIsNeitherPrintedNorEmptied) 
   fs::copy_file(root_ / "c" / "abx.1", outside / "abx.2");
   fs::remove_all(root_ / "c");
   fs::create_directory_symlink(outside, root_ / "c");
-  RunVyr("2 1");
+  EXPECT_EQ(WEXITSTATUS(RunVyr("2 1")), 1);
   EXPECT_EQ(WithPrefix(ReadLines(record_), "message "), (std::vector<std::string>{"2018 ok", "2003 ok"}));
   EXPECT_TRUE(fs::exists(outside / "abx.1"));
   EXPECT_TRUE(fs::exists(outside / "abx.2"));
@@ -169,7 +169,7 @@ TEST_F(ProgramTest, ASpooledPageThatCannotBeDeletedIsNamedOnStandardError) {
   // abx.3 is simply not there.
   fs::create_directory(root_ / "c" / "abx.2");
   const fs::path err = dir_ / "stderr.txt";
-  RunVyr("3 1 2>'" + err.string() + "'");
+  EXPECT_EQ(RunVyr("3 1 2>'" + err.string() + "'"), 0);
   EXPECT_TRUE(WithPrefix(ReadLines(record_), "message ").empty());
   EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
   EXPECT_THAT(ReadLines(err), ElementsAre("vyr: cannot delete spooled page " + (root_ / "c" / "abx.2").string() +
@@ -186,11 +186,12 @@ TEST_F(ProgramTest, PrinterFaultsMidPageReachTheOperator) {
     const char* answers;
     std::vector<std::string> messages;
     size_t lines;  // image lines of copy 1 on the wire
+    int status;    // 0 printed, 4 the printer needs attention
   } const cases[] = {
-      {"paper@line:300,fault_clears=reset", "2026=yes", {"2026 yesno yes"}, 790},
-      {"paper@line:300,fault_clears=reset", "2026=no", {"2026 yesno no"}, 301},
-      {"error@line:300,fault_clears=reset", "2026=yes", {"2027 ok"}, 301},
-      {"paper@line:0,fault_clears=100", "", {}, 790},
+      {"paper@line:300,fault_clears=reset", "2026=yes", {"2026 yesno yes"}, 790, 0},
+      {"paper@line:300,fault_clears=reset", "2026=no", {"2026 yesno no"}, 301, 4},
+      {"error@line:300,fault_clears=reset", "2026=yes", {"2027 ok"}, 301, 4},
+      {"paper@line:0,fault_clears=100", "", {}, 790, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.printer + std::string(" ") + c.answers);
@@ -199,7 +200,7 @@ TEST_F(ProgramTest, PrinterFaultsMidPageReachTheOperator) {
     fs::remove_all(root_);
     fs::copy(DemoDisk(), root_, fs::copy_options::recursive);
     printer_ = std::string(",fault=") + c.printer;
-    RunVyr("1 1", std::string("LC_ALL=C VYR_ANSWERS=") + c.answers);
+    EXPECT_EQ(WEXITSTATUS(RunVyr("1 1", std::string("LC_ALL=C VYR_ANSWERS=") + c.answers)), c.status);
     std::vector<std::string> ui = ReadLines(record_);
     EXPECT_EQ(WithPrefix(ui, "message "), c.messages);
     std::vector<uint8_t> copy = ReadFile(out_ / "copy1.lines");
