@@ -2,45 +2,24 @@
 // kind of bad input (one line naming the file and the line or field, a
 // failing exit, and no output file, not even a temporary one).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
+#include <vector>
+
+#include "tools/tool_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tooltest::Slurp;
+using tooltest::ToolRun;
 
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class CctTool : public ::testing::Test {
+class CctTool : public tooltest::ToolTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vyr-cct-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  ToolRun Cct(const std::string& args) {
-    const std::string command = std::string(VYR_BINARY_DIR) + "/bin/vyrtool cct " + args + " >" +
-                                (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string();
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out.txt"), Slurp(dir_ / "err.txt")};
-  }
+  ToolRun Cct(const std::string& args) { return Run("cct " + args); }
   std::string Put(const std::string& name, const std::string& bytes) {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
     return (dir_ / name).string();
@@ -54,8 +33,6 @@ class CctTool : public ::testing::Test {
     }
     return names;
   }
-
-  fs::path dir_;
 };
 
 std::string Rows(int count, const char* row = "0.5 0.5 0.5\n") {

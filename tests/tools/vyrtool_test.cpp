@@ -3,8 +3,6 @@
 // ImageMagick, expected colours and sizes from how they were made).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,21 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "tools/tool_test.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
+using tooltest::Slurp;
+using tooltest::ToolRun;
 
 // A 24-bit bitmap as written: size, and pixels by row from the top.
 struct Bitmap {
@@ -70,29 +63,13 @@ MATCHER_P2(NearColour, expected, tolerance, "") {
   return true;
 }
 
-class VyrtoolTest : public ::testing::Test {
+class VyrtoolTest : public tooltest::ToolTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vyr-tool-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs vyrtool with `args` in the work folder.
-  ToolRun Run(const std::string& args) {
-    const std::string command = "cd '" + dir_.string() + "' && '" + VYR_BINARY_DIR + "/bin/vyrtool' " + args +
-                                " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out.txt"), Slurp(dir_ / "err.txt")};
-  }
   // Makes a picture with ImageMagick's convert in the work folder.
   void Convert(const std::string& args) {
     const std::string command = "cd '" + dir_.string() + "' && convert " + args;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(VyrtoolTest, OneParserForEveryCommand) {
