@@ -1,5 +1,6 @@
-// One line of the current copy per call: two blank lead-in lines, the head
-// data of the page's lines, blank run-out lines, then the page end. Keeps the
+// One line of the current copy per call: the blank lead-in lines, the head
+// data of the page's lines, blank run-out lines, then the page end (the page
+// line layout of protocol.h). Keeps the
 // progress bar, the percentage and the elapsed time up to date every 20 lines.
 #include <cstdio>
 #include <cstring>
@@ -8,27 +9,12 @@
 #include "app/print_dlg.h"
 #include "imaging/line_data.h"
 #include "imaging/page_buffers.h"
+#include "langres/resource_ids.h"
 #include "platform/clock.h"
+#include "printer/command_block.h"
 #include "printer/printer_commands.h"
 
 namespace {
-
-constexpr UINT IDS_TRANSFER_FAILED = 2006;
-
-constexpr int32_t kStatusBusy = 1;
-constexpr int32_t kStatusAbort = 2;
-
-// Lines of a page: 2 lead-in, kPageLength + 46 head-data lines, 97 run-out.
-constexpr int32_t kLeadInLines = 2;
-constexpr int32_t kLastDataLine = kPageLength + 47;
-constexpr int32_t kPageLines = kPageLength + 145;  // 790
-
-// Lead-in lines carry a whole slot; the others cells 0..603 of it.
-constexpr int kLeadInBytes = kLineSlotBytes;  // 10112
-constexpr int kLineBytes = 604 * 16;          // 9664
-
-// The image-line command.
-constexpr uint8_t kLineCommand[3] = {0x24, 0x00, 0x01};
 
 constexpr int32_t kProgressEveryLines = 20;
 
@@ -46,27 +32,8 @@ int32_t CPrintDlg::SendNextLine() {
     return 2;
   }
 
-  uint8_t* data = g_commandBlock + kCommandHeaderBytes;
-  int length;
-  if (g_nLine < kLeadInLines) {
-    length = kLeadInBytes;
-    std::memset(data, 0xFF, static_cast<size_t>(length));
-  } else if (g_nLine <= kLastDataLine) {
-    length = kLineBytes;
-    PrepareLineData(g_nLine);
-    std::memcpy(data, g_lineBuffer + (g_nLine % 2) * kLineSlotBytes, static_cast<size_t>(length));
-  } else {
-    length = kLineBytes;
-    std::memset(data, 0xFF, static_cast<size_t>(length));
-  }
-
-  g_commandBlock[0] = 1;  // write
-  g_commandBlock[1] = 0;
-  g_commandBlock[2] = static_cast<uint8_t>(length & 0xFF);
-  g_commandBlock[3] = static_cast<uint8_t>(length >> 8);
-  g_commandBlock[4] = kLineCommand[0];
-  g_commandBlock[5] = kLineCommand[1];
-  g_commandBlock[6] = kLineCommand[2];
+  const int length = FillPageLine(g_nLine, &CommandData(0));
+  BuildCommandBlock(kBlockWrite, static_cast<uint16_t>(length), kOpImageLine, kImageLineOperand);
 
   if (g_pfnCommand_set(g_commandBlock) != 0) {
     AfxMessageBox(IDS_TRANSFER_FAILED);

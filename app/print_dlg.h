@@ -8,25 +8,14 @@
 #include <cstdio>
 
 #include "framework/dialog.h"
-
-// Resources of the language module the dialog uses.
-constexpr UINT IDD_PRINT_DIALOG = 102;
-constexpr UINT IDR_MAINFRAME = 128;  // the dialog's icon
-constexpr int IDC_PROGRESS = 1001;
-constexpr int IDC_ELAPSED_TEXT = 1002;
-constexpr int IDC_PERCENT_TEXT = 1003;
+#include "langres/resource_ids.h"
 
 // The job timer: every tick advances the job by one step or one line.
 constexpr UINT_PTR kJobTimerId = 1225;
 constexpr UINT kJobTimerPeriodMs = 5;
 
-// Caption texts of the job's phases (language module strings).
-constexpr UINT IDS_CAPTION_READY_WAIT = 2032;
-constexpr UINT IDS_CAPTION_PRINTER = 2033;
-constexpr UINT IDS_CAPTION_LOADING = 2034;
-
 // Job state shared by the job steps, the line sender and the dialog's end.
-extern int32_t g_nLine;            // next line of the current copy, 0..kPageLength + 145
+extern int32_t g_nLine;            // next line of the current copy, 0..kPageLines
 extern int32_t g_bSendRunEnd;      // cleared by failures that forbid the run-end command
 extern int32_t g_bPrinterFound;    // the link library found the printer
 extern uint32_t g_dwJobStartTick;  // ms; base of the elapsed time, set once per run
@@ -65,7 +54,7 @@ class CPrintDlg : public CDialog {
   void FormatCopyLabel();
   void RunEnhancementPasses();
   // 1: line sent or printer busy (call again); 2: page complete; -1: abort
-  // or transfer failure (message 2006 shown for the latter).
+  // or transfer failure (IDS_TRANSFER_FAILED shown for the latter).
   int32_t SendNextLine();
 
  private:

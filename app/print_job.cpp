@@ -14,6 +14,7 @@
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
 #include "imaging/media_tables.h"
+#include "langres/resource_ids.h"
 #include "platform/clock.h"
 #include "printer/printer_commands.h"
 
@@ -24,17 +25,6 @@ uint32_t g_dwJobStartTick = 0;
 char g_szCopyLabel[20];
 
 namespace {
-
-// Messages the job shows itself.
-constexpr UINT IDS_NO_LINK_LIBRARY = 2001;
-constexpr UINT IDS_PAGE_NOT_LOADED = 2003;
-constexpr UINT IDS_PRINTER_NOT_FOUND = 2004;
-constexpr UINT IDS_PRINTER_ABORT = 2005;
-
-// Statuses of QueryPrinterStatus.
-constexpr int32_t kStatusReady = 0;
-constexpr int32_t kStatusAbort = 2;
-constexpr int32_t kStatusRetry = 3;
 
 // Searching all four port bases: no setting says where the printer is.
 constexpr int32_t kSearchAllPorts = 0;

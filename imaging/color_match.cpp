@@ -19,6 +19,7 @@
 #include <string>
 
 #include "framework/afx.h"
+#include "langres/resource_ids.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
 
@@ -96,13 +97,13 @@ uint8_t* LoadColorMatchTable() {
     file = OpenWindowsFile(full.c_str(), "rb");
   }
   if (!file) {
-    AfxMessageBox(2015);
+    AfxMessageBox(IDS_MATCH_TABLE_MISSING);
     return nullptr;
   }
   uint8_t header[54];
   if (std::fread(header, 1, sizeof(header), file) != sizeof(header)) {
     std::fclose(file);
-    AfxMessageBox(2017);
+    AfxMessageBox(IDS_MATCH_TABLE_SHORT);
     return nullptr;
   }
   const uint32_t fileSize = ReadU32(header + 2);
@@ -111,7 +112,7 @@ uint8_t* LoadColorMatchTable() {
   // 1089 rows of 100 bytes would leave lattice points unread: a short table.
   if (fileSize < dataOffset || fileSize - dataOffset < kTableBytes) {
     std::fclose(file);
-    AfxMessageBox(2017);
+    AfxMessageBox(IDS_MATCH_TABLE_SHORT);
     return nullptr;
   }
   const uint64_t blockSize = static_cast<uint64_t>(fileSize) + 100;
@@ -120,7 +121,7 @@ uint8_t* LoadColorMatchTable() {
                        : nullptr;
   if (!block) {
     std::fclose(file);
-    AfxMessageBox(2016);
+    AfxMessageBox(IDS_OUT_OF_MEMORY);
     return nullptr;
   }
   const size_t dataBytes = fileSize - dataOffset;
@@ -128,7 +129,7 @@ uint8_t* LoadColorMatchTable() {
       std::fread(block, 1, dataBytes, file) != dataBytes) {
     std::free(block);
     std::fclose(file);
-    AfxMessageBox(2017);
+    AfxMessageBox(IDS_MATCH_TABLE_SHORT);
     return nullptr;
   }
   std::fclose(file);

@@ -17,6 +17,7 @@
 
 #include "framework/afx.h"
 #include "imaging/vector_paths.h"
+#include "langres/resource_ids.h"
 
 #if VYR_AVX2_PASSES
 #include <immintrin.h>
@@ -210,7 +211,7 @@ void RemoveSpeckle(int width, int height, uint8_t* page) {
   if (!img || !tmp) {
     std::free(img);
     std::free(tmp);
-    AfxMessageBox(2016);
+    AfxMessageBox(IDS_OUT_OF_MEMORY);
     return;
   }
   const size_t stride = 3 * static_cast<size_t>(width) + 30;

@@ -1,45 +1,28 @@
 // Head data of one printed line. The head has eleven rows of elements, each
-// one byte of every 16-byte cell of the line. A head row prints one dye and
-// lies a fixed number of lines behind the first row (its delay), so it takes
-// its values from the page column a - delay, with page row i at cell
-// i + offset. A dye's 10-bit level is split over that dye's rows as 8-bit
-// values by complementary roundings: cyan's and magenta's four values add up
-// to the level; yellow has three rows. Odd lines go into the second slot of
-// the line buffer in reverse cell order, the head printing them backwards.
+// one byte of every 16-byte cell of the line (the head-row table of
+// protocol.h). A head row prints one dye and lies a fixed number of lines
+// behind the first row (its delay), so it takes its values from the page
+// column a - delay, with page row i at cell i + offset. A dye's 10-bit level
+// is split over that dye's rows as 8-bit values by complementary roundings:
+// cyan's and magenta's four values add up to the level; yellow has three rows.
+// Odd lines go into the second slot of the line buffer in reverse cell order,
+// the head printing them backwards.
 #include "imaging/line_data.h"
 
 #include <cstdint>
 #include <cstring>
 
 #include "imaging/page_buffers.h"
+#include "printer/protocol.h"
 
 namespace {
 
+// The rounding of each part of a level, in the order of HeadRow::part.
 enum Rounding { kCeiling, kHalfUp, kTop, kFloor };
 
-// Element slot of a dye's level in the head planes (yellow, magenta, cyan).
-enum DyeSlot { kYellowSlot = 0, kMagentaSlot = 1, kCyanSlot = 2 };
+// Element slot of a dye's level in the head planes: yellow, magenta, cyan.
+constexpr int DyeSlot(PrinterColour dye) { return kYellow - dye; }
 
-struct HeadRow {
-  int byte;      // byte of the cell that carries this row
-  int dyeSlot;   // which level of a head-plane element
-  int delay;     // lines behind the first row
-  int offset;    // cell of page row 0 on an even line
-  Rounding rounding;
-};
-
-// Grouped by delay, as the rows sit on the head.
-constexpr HeadRow kHeadRows[11] = {
-    {8, kCyanSlot, 0, 43, kCeiling},   {1, kYellowSlot, 10, 60, kCeiling},
-    {15, kMagentaSlot, 10, 28, kCeiling}, {14, kMagentaSlot, 19, 77, kHalfUp},
-    {2, kYellowSlot, 19, 45, kHalfUp}, {12, kCyanSlot, 19, 13, kHalfUp},
-    {13, kMagentaSlot, 29, 30, kTop},  {5, kCyanSlot, 29, 62, kTop},
-    {11, kMagentaSlot, 38, 47, kFloor}, {0, kCyanSlot, 38, 79, kFloor},
-    {3, kYellowSlot, 38, 15, kTop},
-};
-
-// Odd lines mirror their cells: s -> 571 - s.
-constexpr int kMirrorCell = 571;
 constexpr int kMaxLevel = 1020;  // 255 x 4
 
 // For each rounding, the byte of every level 0..1020. A level v = 4q + r
@@ -65,24 +48,38 @@ inline int HeldLevel(int16_t v) { return v < 0 ? 0 : (v > kMaxLevel ? kMaxLevel 
 }  // namespace
 
 void PrepareLineData(int32_t a) {
-  std::memset(g_lineBuffer, 0xFF, sizeof g_lineBuffer);
+  std::memset(g_lineBuffer, kBlankByte, sizeof g_lineBuffer);
   const bool odd = (a & 1) != 0;
   uint8_t* slot = g_lineBuffer + (odd ? kLineSlotBytes : 0);
 
-  for (const HeadRow& row : kHeadRows) {
+  for (const HeadRow& row : kHeadRowTable) {
     // Each row prints page columns 0..639 on lines delay .. delay + 639.
     if (a < row.delay || a >= kPageColumns + row.delay) continue;
     const int column = a - row.delay;
-    const uint8_t* toByte = kRounding.byte[row.rounding];
-    const int16_t* level = g_headPlanes + column * 3 + row.dyeSlot;
+    const uint8_t* toByte = kRounding.byte[row.part];
+    const int16_t* level = g_headPlanes + column * 3 + DyeSlot(row.dye);
     if (!odd) {
-      uint8_t* out = slot + row.offset * 16 + row.byte;
-      for (int i = 0; i < kPageRows; ++i, level += kPlaneStride, out += 16)
+      uint8_t* out = slot + row.offset * kCellBytes + row.byte;
+      for (int i = 0; i < kPageRows; ++i, level += kPlaneStride, out += kCellBytes)
         *out = toByte[HeldLevel(*level)];
     } else {
-      uint8_t* out = slot + (kMirrorCell - row.offset) * 16 + row.byte;
-      for (int i = 0; i < kPageRows; ++i, level += kPlaneStride, out -= 16)
+      uint8_t* out = slot + (kMirrorCell - row.offset) * kCellBytes + row.byte;
+      for (int i = 0; i < kPageRows; ++i, level += kPlaneStride, out -= kCellBytes)
         *out = toByte[HeldLevel(*level)];
     }
   }
+}
+
+int FillPageLine(int32_t a, uint8_t* out) {
+  if (a < kLeadInLines) {
+    std::memset(out, kBlankByte, kLeadInLineBytes);
+    return kLeadInLineBytes;
+  }
+  if (a <= kLastDataLine) {
+    PrepareLineData(a);
+    std::memcpy(out, g_lineBuffer + (a % 2) * kLineSlotBytes, kLineBytes);
+  } else {
+    std::memset(out, kBlankByte, kLineBytes);
+  }
+  return kLineBytes;
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "framework/afx.h"
+#include "langres/resource_ids.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
 
@@ -136,7 +137,7 @@ void LoadMediaTable() {
     file = OpenWindowsFile(path.c_str(), "rb");
   }
   if (!file) {
-    AfxMessageBox(2014);
+    AfxMessageBox(IDS_MEDIA_TABLE_MISSING);
     SetMediaDefaults();
     return;
   }
@@ -144,7 +145,7 @@ void LoadMediaTable() {
   const size_t got = std::fread(bytes, 1, sizeof(bytes), file);
   std::fclose(file);
   if (got != sizeof(bytes)) {
-    AfxMessageBox(2013);
+    AfxMessageBox(IDS_MEDIA_TABLE_SHORT);
     SetMediaDefaults();
     return;
   }

@@ -20,7 +20,7 @@ extern float g_mediaSensitivity[3];
 // entry 256 closes the last interval.
 extern int16_t g_mediaToneTables[3][257];
 
-// Reads the media table; defaults (and message 2014 or 2013) when it cannot.
+// Reads the media table; defaults (and IDS_MEDIA_TABLE_MISSING or IDS_MEDIA_TABLE_SHORT) when it cannot.
 void LoadMediaTable();
 // Builds g_mediaSensitivity and g_mediaToneTables.
 void BuildMediaToneTables();

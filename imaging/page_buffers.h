@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "printer/protocol.h"
+
 class CWnd;
 
-constexpr int kPageRows = 480;     // rows of the landscape frame (positions along the head)
+constexpr int kPageRows = kHeadPositions;  // rows of the landscape frame (positions along the head)
 constexpr int kPageLength = 645;   // page-length constant: passes treat columns 0..kPageLength-6
-constexpr int kPageColumns = 640;  // columns used (printed lines)
+constexpr int kPageColumns = kHeadColumns;  // columns used (printed lines)
 
 // Page image: 490 rows x 650 pixel slots of blue, green, red; row stride 1950.
 constexpr int kPageImageRows = 490;
@@ -28,9 +30,8 @@ constexpr int kPlaneElements = 660;
 constexpr int kPlaneStride = kPlaneElements * 3;  // in int16 values
 extern int16_t g_headPlanes[kPlaneRows * kPlaneStride];
 
-// Head line buffer: two slots (line parity) of 632 cells of 16 bytes.
-constexpr int kLineCells = 632;
-constexpr int kLineSlotBytes = kLineCells * 16;  // 10112
+// Head line buffer: two slots (line parity), each a whole line of head data.
+constexpr int kLineSlotBytes = kLeadInLineBytes;
 extern uint8_t g_lineBuffer[2 * kLineSlotBytes];
 
 // Loads the page from the open page file (nullptr: none) into g_pageImage:

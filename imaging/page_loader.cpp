@@ -16,6 +16,7 @@
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
 #include "imaging/dot_filter.h"
+#include "langres/resource_ids.h"
 #include "settings/settings.h"
 
 namespace {
@@ -183,11 +184,11 @@ bool PlaceReduced(SourceBitmap& src, int frameRows, int frameCols) {
 // portrait.
 unsigned PlaceBitmap(FILE* file, bool& portrait) {
   uint8_t* header = static_cast<uint8_t*>(std::malloc(kHeaderBytes));
-  if (!header) return 2016;
+  if (!header) return IDS_OUT_OF_MEMORY;
   const long start = std::ftell(file);
   if (start < 0 || std::fread(header, 1, kHeaderBytes, file) != kHeaderBytes) {
     std::free(header);
-    return 2019;
+    return IDS_PAGE_NOT_24_BIT;
   }
   const uint16_t bitsPerPixel = static_cast<uint16_t>(header[28] | header[29] << 8);
   const int32_t width = ReadS32(header + 18);
@@ -197,7 +198,7 @@ unsigned PlaceBitmap(FILE* file, bool& portrait) {
   // Only plain 24-bit rows are understood. A negative height marks rows stored
   // top row first, which is how every page is read anyway.
   if (bitsPerPixel != 24 || compression != 0 || width <= 0 || height == 0 || height == INT32_MIN)
-    return 2019;
+    return IDS_PAGE_NOT_24_BIT;
 
   SourceBitmap src{};
   src.file = file;
@@ -208,15 +209,15 @@ unsigned PlaceBitmap(FILE* file, bool& portrait) {
   src.held[0] = src.held[1] = src.held[2] = -1;
 
   // The file must hold every row it promises.
-  if (std::fseek(file, 0, SEEK_END) != 0) return 2019;
+  if (std::fseek(file, 0, SEEK_END) != 0) return IDS_PAGE_NOT_24_BIT;
   const long end = std::ftell(file);
-  if (end < src.pixelStart) return 2019;
+  if (end < src.pixelStart) return IDS_PAGE_NOT_24_BIT;
   const int64_t available = static_cast<int64_t>(end) - src.pixelStart;
-  if (src.rowSize > available / src.height) return 2019;
+  if (src.rowSize > available / src.height) return IDS_PAGE_NOT_24_BIT;
 
   if (3 * src.rowSize > kMaxWorkingBytes) return 2016;
   src.rows = static_cast<uint8_t*>(std::calloc(3, static_cast<size_t>(src.rowSize)));
-  if (!src.rows) return 2016;
+  if (!src.rows) return IDS_OUT_OF_MEMORY;
 
   portrait = src.width < src.height;
   const int frameRows = portrait ? kPageColumns : kPageRows;
@@ -225,7 +226,7 @@ unsigned PlaceBitmap(FILE* file, bool& portrait) {
                           ? PlaceDirect(src, frameRows, frameCols)
                           : PlaceReduced(src, frameRows, frameCols);
   std::free(src.rows);
-  return placed ? 0 : 2019;
+  return placed ? 0 : IDS_PAGE_NOT_24_BIT;
 }
 
 // Progress during the two 480-row loops: 5 to 9.
@@ -238,7 +239,7 @@ void RowProgress(CWnd* progress, int r) {
 int LoadPageImage(FILE* pageFile, CWnd* progress) {
   SetProgress(progress, 0);
   if (!pageFile) {
-    AfxMessageBox(2018);
+    AfxMessageBox(IDS_NO_PAGE);
     return -1;
   }
   bool portrait = false;

@@ -7,9 +7,10 @@
 #include <cstdint>
 
 #include "framework/resources.h"
+#include "langres/resource_ids.h"
 
-constexpr uint32_t kProgressDialogId = 102;
-constexpr uint32_t kPrinterIconId = 128;
+constexpr uint32_t kProgressDialogId = IDD_PRINT_DIALOG;
+constexpr uint32_t kPrinterIconId = IDR_MAINFRAME;
 
 // Dialog units; the window back end scales them.
 constexpr int16_t kProgressDialogWidth = 200;
@@ -19,9 +20,9 @@ constexpr int16_t kProgressDialogHeight = 66;
 // OK button (command id 1), whose caption is the language's.
 constexpr std::array<VyrDialogItem, 4> ProgressDialogItems(const char* okText) {
   return {{
-      {1001, kVyrItemProgress, "", 10, 10, 180, 12},
-      {1003, kVyrItemStatic, "0%", 10, 28, 40, 10},
-      {1002, kVyrItemStatic, "00: 00: 00", 110, 28, 80, 10},
+      {IDC_PROGRESS, kVyrItemProgress, "", 10, 10, 180, 12},
+      {IDC_PERCENT_TEXT, kVyrItemStatic, "0%", 10, 28, 40, 10},
+      {IDC_ELAPSED_TEXT, kVyrItemStatic, "00: 00: 00", 110, 28, 80, 10},
       {1, kVyrItemButton, okText, 145, 44, 45, 14},
   }};
 }

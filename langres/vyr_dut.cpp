@@ -4,56 +4,56 @@
 namespace {
 
 const VyrStringResource kStrings[] = {
-    {2001, "De verbinding met de printer kon niet worden gestart, dus er is niets afgedrukt. "
+    {IDS_NO_LINK_LIBRARY, "De verbinding met de printer kon niet worden gestart, dus er is niets afgedrukt. "
            "Installeer de printersoftware opnieuw en druk daarna opnieuw af."},
-    {2003, "De pagina kon niet worden geladen en is niet afgedrukt. Stuur de pagina opnieuw naar"
+    {IDS_PAGE_NOT_LOADED, "De pagina kon niet worden geladen en is niet afgedrukt. Stuur de pagina opnieuw naar"
            " de printer."},
-    {2004, "De printer antwoordt niet. Controleer of hij aanstaat, op de parallelle poort is "
+    {IDS_PRINTER_NOT_FOUND, "De printer antwoordt niet. Controleer of hij aanstaat, op de parallelle poort is "
            "aangesloten en papier en lint heeft, en druk daarna opnieuw af."},
-    {2005, "De printer heeft het afdrukken afgebroken. Verhelp de storing die de printer meldt "
+    {IDS_PRINTER_ABORT, "De printer heeft het afdrukken afgebroken. Verhelp de storing die de printer meldt "
            "(papier, lint, klep) en druk daarna opnieuw af."},
-    {2006, "Er konden geen gegevens naar de printer worden gestuurd. Controleer de printerkabel "
+    {IDS_TRANSFER_FAILED, "Er konden geen gegevens naar de printer worden gestuurd. Controleer de printerkabel "
            "en of de printer aanstaat, en druk daarna opnieuw af."},
-    {2007, "De printerverbindingsbibliotheek (lptgate) kon niet worden geladen. Installeer de "
+    {IDS_LINK_NOT_LOADED, "De printerverbindingsbibliotheek (lptgate) kon niet worden geladen. Installeer de "
            "printersoftware opnieuw en druk daarna opnieuw af."},
-    {2008, "De printerverbindingsbibliotheek (lptgate) is onvolledig: GetDLLversion ontbreekt. "
+    {IDS_NO_GETDLLVERSION, "De printerverbindingsbibliotheek (lptgate) is onvolledig: GetDLLversion ontbreekt. "
            "Installeer de printersoftware opnieuw en druk daarna opnieuw af."},
-    {2009, "De printerverbindingsbibliotheek (lptgate) is onvolledig: Command_set ontbreekt. "
+    {IDS_NO_COMMAND_SET, "De printerverbindingsbibliotheek (lptgate) is onvolledig: Command_set ontbreekt. "
            "Installeer de printersoftware opnieuw en druk daarna opnieuw af."},
-    {2010, "De printerverbindingsbibliotheek (lptgate) is onvolledig: Is_Ready ontbreekt. "
+    {IDS_NO_IS_READY, "De printerverbindingsbibliotheek (lptgate) is onvolledig: Is_Ready ontbreekt. "
            "Installeer de printersoftware opnieuw en druk daarna opnieuw af."},
-    {2011, "De printerverbindingsbibliotheek (lptgate) is onvolledig: LPT_Reset ontbreekt. "
+    {IDS_NO_LPT_RESET, "De printerverbindingsbibliotheek (lptgate) is onvolledig: LPT_Reset ontbreekt. "
            "Installeer de printersoftware opnieuw en druk daarna opnieuw af."},
-    {2012, "De printerverbindingsbibliotheek (lptgate) is onvolledig: InitPort ontbreekt. "
+    {IDS_NO_INITPORT, "De printerverbindingsbibliotheek (lptgate) is onvolledig: InitPort ontbreekt. "
            "Installeer de printersoftware opnieuw en druk daarna opnieuw af."},
-    {2013, "De mediatabel (media.rtb) is te kort, daarom worden standaardwaarden gebruikt. "
+    {IDS_MEDIA_TABLE_SHORT, "De mediatabel (media.rtb) is te kort, daarom worden standaardwaarden gebruikt. "
            "Installeer de mediatabel opnieuw voor de beste kleuren."},
-    {2014, "De mediatabel (media.rtb) is niet gevonden, daarom worden standaardwaarden gebruikt."
+    {IDS_MEDIA_TABLE_MISSING, "De mediatabel (media.rtb) is niet gevonden, daarom worden standaardwaarden gebruikt."
            " Installeer de mediatabel opnieuw voor de beste kleuren."},
-    {2015, "De kleurcorrectietabel uit de instellingen (MatchFile) is niet gevonden; de pagina "
+    {IDS_MATCH_TABLE_MISSING, "De kleurcorrectietabel uit de instellingen (MatchFile) is niet gevonden; de pagina "
            "wordt zonder kleurcorrectie afgedrukt. Controleer de instelling of installeer de "
            "tabel opnieuw."},
-    {2016, "Er is niet genoeg geheugen om de pagina voor te bereiden; ze wordt mogelijk zonder "
+    {IDS_OUT_OF_MEMORY, "Er is niet genoeg geheugen om de pagina voor te bereiden; ze wordt mogelijk zonder "
            "een deel van de correcties of helemaal niet afgedrukt. Sluit andere programma's en "
            "druk opnieuw af."},
-    {2017, "De kleurcorrectietabel is te kort; de pagina wordt zonder kleurcorrectie afgedrukt. "
+    {IDS_MATCH_TABLE_SHORT, "De kleurcorrectietabel is te kort; de pagina wordt zonder kleurcorrectie afgedrukt. "
            "Installeer de tabel opnieuw."},
-    {2018, "Er is geen pagina om af te drukken. Stuur de pagina opnieuw naar de printer."},
-    {2019, "De pagina is geen 24-bits kleurenafbeelding en kan niet worden afgedrukt. Stuur haar"
+    {IDS_NO_PAGE, "Er is geen pagina om af te drukken. Stuur de pagina opnieuw naar de printer."},
+    {IDS_PAGE_NOT_24_BIT, "De pagina is geen 24-bits kleurenafbeelding en kan niet worden afgedrukt. Stuur haar"
            " opnieuw als 24-bits kleurenafbeelding."},
-    {2026, "De printer meldt een storing (papier of lint op, of de klep open). Verhelp de "
+    {IDS_FAULT_RETRY, "De printer meldt een storing (papier of lint op, of de klep open). Verhelp de "
            "storing en kies Ja om het opnieuw te proberen, of Nee om het afdrukken te stoppen."},
-    {2027, "De printer meldt een storing die deze afdruk beëindigt. Zet de printer uit en weer "
+    {IDS_FAULT_FATAL, "De printer meldt een storing die deze afdruk beëindigt. Zet de printer uit en weer "
            "aan en druk daarna opnieuw af."},
-    {2028, "De printer was niet klaar voor een opdracht. Controleer de printer en druk opnieuw "
+    {IDS_PRINTER_NOT_READY, "De printer was niet klaar voor een opdracht. Controleer de printer en druk opnieuw "
            "af als de afdruk niet goed is."},
-    {2029, "Het bestand met de koptemperaturen (tempera.tur) is niet gevonden, daarom worden "
+    {IDS_TEMPERATURE_MISSING, "Het bestand met de koptemperaturen (tempera.tur) is niet gevonden, daarom worden "
            "standaardwaarden gebruikt. Installeer het bestand opnieuw voor de beste afdrukken."},
-    {2030, "Het bestand met de koptemperaturen (tempera.tur) is te kort, daarom worden "
+    {IDS_TEMPERATURE_SHORT, "Het bestand met de koptemperaturen (tempera.tur) is te kort, daarom worden "
            "standaardwaarden gebruikt. Installeer het bestand opnieuw voor de beste afdrukken."},
-    {2032, "Wachten op de printer"},
-    {2033, "Printer"},
-    {2034, "Pagina laden"},
+    {IDS_CAPTION_READY_WAIT, "Wachten op de printer"},
+    {IDS_CAPTION_PRINTER, "Printer"},
+    {IDS_CAPTION_LOADING, "Pagina laden"},
 };
 
 constexpr auto kItems = ProgressDialogItems("OK");

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "printer/protocol.h"
+
 // Status register bits as read. BUSY reads inverted: 1 = the printer is free.
 constexpr uint8_t kStatusNotBusy = 0x80;
 constexpr uint8_t kStatusNAck = 0x40;      // 0 while the printer holds Acknowledge
@@ -34,10 +36,8 @@ constexpr uint16_t kPollWriteLook = 0xFFFF;  // single look before a write's fir
 // A patient wait repeats its attempt this many times before it fails.
 constexpr int kPatientAttempts = 100;
 
-// Line-state codes from nError and PaperEnd.
-constexpr uint16_t kLineBothHigh = 1;
-constexpr uint16_t kLineBothLow = 2;
-constexpr uint16_t kLineNormal = 3;
+// Line-state codes from nError and PaperEnd: kLineBothHigh, kLineBothLow and
+// kLineNormal of the printer's vocabulary.
 
 extern uint16_t g_portDataAddr;
 extern uint16_t g_portStatusAddr;

@@ -8,13 +8,12 @@
 #include "lptgate/handshake.h"
 #include "platform/clock.h"
 #include "platform/port_io.h"
+#include "printer/protocol.h"
 
 #define LPTGATE_EXPORT __attribute__((visibility("default")))
 
 namespace {
 
-constexpr int kDirectionRead = 0;
-constexpr int kDirectionWrite = 1;
 constexpr uint8_t kResultEntry = 0x40;
 
 // The wait for a free printer before a block is repeated; the block is
@@ -22,7 +21,6 @@ constexpr uint8_t kResultEntry = 0x40;
 constexpr int kBlockFreeAttempts = 302;
 
 constexpr uint32_t kSearchPauseMs = 500;
-constexpr char kPrinterId[6] = {'Q', 'M', 'R', 'V', '0', '1'};
 
 // InitPort's own block: the identification query with room for 12 bytes.
 uint8_t g_identifyBlock[kCommandHeaderBytes + 12];
@@ -50,19 +48,19 @@ void PauseSearch() {
 
 void BuildIdentifyQuery() {
   std::memset(g_identifyBlock, 0, sizeof g_identifyBlock);
-  g_identifyBlock[0] = kDirectionRead;  // direction 0, little-endian
+  g_identifyBlock[0] = kBlockRead;  // direction, little-endian
   g_identifyBlock[1] = 0;
-  g_identifyBlock[2] = 6;  // length 6
+  g_identifyBlock[2] = kPrinterIdBytes;  // length, little-endian
   g_identifyBlock[3] = 0;
-  g_identifyBlock[4] = 0x24;
-  g_identifyBlock[5] = 0xFF;
-  g_identifyBlock[6] = 0xFD;
+  g_identifyBlock[4] = kCommandLead;
+  g_identifyBlock[5] = kOpReadParameter;
+  g_identifyBlock[6] = kParamIdentity;
   g_identifyBlock[7] = 0;
 }
 
 bool PrinterAnswers() {
   return Command_set(g_identifyBlock) == 0 &&
-         std::memcmp(g_identifyBlock + kCommandHeaderBytes, kPrinterId, 6) == 0;
+         std::memcmp(g_identifyBlock + kCommandHeaderBytes, kPrinterId, kPrinterIdBytes) == 0;
 }
 
 }  // namespace
@@ -97,7 +95,7 @@ LPTGATE_EXPORT int32_t Command_set(CommandBlock* block) {
   if (length == 0) return Finish(block);
 
   uint8_t* data = block + kCommandHeaderBytes;
-  if (direction == kDirectionRead) {
+  if (direction == kBlockRead) {
     // Bits arrive least significant first. The count is 32 bits wide so a
     // reply of more than 8191 bytes cannot wrap it.
     const uint32_t bits = uint32_t(length) * 8;
@@ -115,7 +113,7 @@ LPTGATE_EXPORT int32_t Command_set(CommandBlock* block) {
     }
     return Finish(block);
   }
-  if (direction == kDirectionWrite) {
+  if (direction == kBlockWrite) {
     if (WaitStatusBits(kPollWriteLook, kStatusNotBusy) != 0) return Fail(block, 6);
     for (uint32_t i = 0; i < length; ++i) {
       const uint16_t failed = SendDataByte(data[i]);
@@ -149,7 +147,7 @@ LPTGATE_EXPORT int32_t InitPort(int32_t selector) {
 }
 
 LPTGATE_EXPORT uint16_t Is_Ready(void) {
-  if (WaitStatusBits(kPollReadyLook, kStatusNotBusy) == 0) return 0;
+  if (WaitStatusBits(kPollReadyLook, kStatusNotBusy) == 0) return kReadyFree;
   return ReadLineState();
 }
 

@@ -1,6 +1,6 @@
 // Filling the header of the shared transfer block. Every printer command the
-// program sends begins with 0x24; the second byte is the operation and the
-// third its operand. Each sequence fills all seven header bytes itself before
+// program sends begins with kCommandLead; the second byte is the operation and
+// the third its operand (see protocol.h). Each sequence fills all seven header bytes itself before
 // it sends, so nothing a previous command left in the block can leak into the
 // next one; the result byte (offset 7) belongs to the link library.
 #pragma once
@@ -8,12 +8,7 @@
 #include <cstdint>
 
 #include "printer/printer_commands.h"
-
-// Block directions as the link library reads them.
-constexpr uint16_t kBlockRead = 0;
-constexpr uint16_t kBlockWrite = 1;
-
-constexpr uint8_t kCommandLead = 0x24;
+#include "printer/protocol.h"
 
 inline void BuildCommandBlock(uint16_t direction, uint16_t length, uint8_t operation,
                               uint8_t operand) {

@@ -3,6 +3,7 @@
 // export pointers below.
 
 #include "framework/afx.h"
+#include "langres/resource_ids.h"
 #include "printer/printer_commands.h"
 
 HMODULE g_hLinkLibrary = nullptr;
@@ -34,16 +35,16 @@ bool ResolveExport(const char* name, Fn& pointer, UINT missingMessage) {
 int32_t BindLinkLibrary() {
   g_hLinkLibrary = LoadLibraryA("lptgate.dll");
   if (g_hLinkLibrary == nullptr) {
-    AfxMessageBox(2007);
+    AfxMessageBox(IDS_LINK_NOT_LOADED);
     return -1;
   }
   // In this order, stopping at the first one missing; a library that loaded
   // stays loaded until the dialog goes away.
-  if (!ResolveExport("GetDLLversion", g_pfnGetDLLversion, 2008) ||
-      !ResolveExport("Command_set", g_pfnCommand_set, 2009) ||
-      !ResolveExport("Is_Ready", g_pfnIs_Ready, 2010) ||
-      !ResolveExport("LPT_Reset", g_pfnLPT_Reset, 2011) ||
-      !ResolveExport("InitPort", g_pfnInitPort, 2012)) {
+  if (!ResolveExport("GetDLLversion", g_pfnGetDLLversion, IDS_NO_GETDLLVERSION) ||
+      !ResolveExport("Command_set", g_pfnCommand_set, IDS_NO_COMMAND_SET) ||
+      !ResolveExport("Is_Ready", g_pfnIs_Ready, IDS_NO_IS_READY) ||
+      !ResolveExport("LPT_Reset", g_pfnLPT_Reset, IDS_NO_LPT_RESET) ||
+      !ResolveExport("InitPort", g_pfnInitPort, IDS_NO_INITPORT)) {
     return -1;
   }
   return 1;

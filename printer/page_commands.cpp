@@ -3,30 +3,22 @@
 
 #include "framework/afx.h"
 #include "framework/dialog.h"
+#include "langres/resource_ids.h"
 #include "platform/clock.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"
 
 namespace {
 
-constexpr uint8_t kReadParameter = 0xFF;
-constexpr uint8_t kPrinterStateParameter = 0x06;
-constexpr uint8_t kPrinterStateReady = 3;
 // Four minutes: the longest a printer may take to become ready (head warm-up).
 constexpr uint32_t kReadyTimeoutMs = 240000;
 
-constexpr uint8_t kStartPage = 0x08;
-constexpr uint8_t kEndCommand = 0x02;
-constexpr uint8_t kEndOperand = 0x01;
-constexpr uint8_t kEndOfPage = 0x00;
-constexpr uint8_t kEndOfRun = 0xFF;
-
 int32_t SendEnd(uint8_t which) {
-  BuildCommandBlock(kBlockWrite, 1, kEndCommand, kEndOperand);
+  BuildCommandBlock(kBlockWrite, 1, kOpEnd, kEndOperand);
   CommandData(0) = which;
   DelayMs(10);
   if (g_pfnCommand_set(g_commandBlock) != 0) {
-    AfxMessageBox(2004);
+    AfxMessageBox(IDS_PRINTER_NOT_FOUND);
     return -1;
   }
   return 1;
@@ -37,10 +29,10 @@ int32_t SendEnd(uint8_t which) {
 int32_t WaitPrinterReady() {
   const uint32_t start = GetTickCount();
   // The library leaves the header alone, so one build serves every poll.
-  BuildCommandBlock(kBlockRead, 1, kReadParameter, kPrinterStateParameter);
+  BuildCommandBlock(kBlockRead, 1, kOpReadParameter, kParamState);
   for (;;) {
     if (g_pfnCommand_set(g_commandBlock) != 0) {
-      AfxMessageBox(2006);
+      AfxMessageBox(IDS_TRANSFER_FAILED);
       return 1;
     }
     // The state is tested before the time, so a reply of "ready" always wins.
@@ -49,7 +41,7 @@ int32_t WaitPrinterReady() {
     }
     // A close request ends the wait as if the four minutes had run out.
     if (static_cast<uint32_t>(GetTickCount() - start) > kReadyTimeoutMs || AfxIsCloseRequested()) {
-      AfxMessageBox(2004);
+      AfxMessageBox(IDS_PRINTER_NOT_FOUND);
       return 1;
     }
     DelayMs(1);
@@ -57,14 +49,14 @@ int32_t WaitPrinterReady() {
 }
 
 int32_t SendStartPage() {
-  BuildCommandBlock(kBlockWrite, 0, kStartPage, 0x00);
+  BuildCommandBlock(kBlockWrite, 0, kOpStartPage, kStartPageOperand);
   DelayMs(100);
-  if (QueryPrinterStatus() != 0) {
-    AfxMessageBox(2028);
+  if (QueryPrinterStatus() != kStatusReady) {
+    AfxMessageBox(IDS_PRINTER_NOT_READY);
     return -1;
   }
   if (g_pfnCommand_set(g_commandBlock) != 0) {
-    AfxMessageBox(2004);
+    AfxMessageBox(IDS_PRINTER_NOT_FOUND);
     return -1;
   }
   return 1;

@@ -7,6 +7,7 @@
 
 #include "lptgate/lptgate.h"
 #include "platform/module.h"
+#include "printer/protocol.h"
 
 // ---- Link binding ------------------------------------------------------------
 extern HMODULE g_hLinkLibrary;
@@ -20,18 +21,17 @@ extern InitPortFn g_pfnInitPort;
 constexpr int kCommandDataBytes = 10240;
 extern uint8_t g_commandBlock[kCommandHeaderBytes + kCommandDataBytes];
 
-int32_t BindLinkLibrary();  // 1, or -1 after message 2007..2012
+int32_t BindLinkLibrary();  // 1, or -1 after IDS_LINK_NOT_LOADED .. IDS_NO_INITPORT
 void UnbindLinkLibrary();
 void DelayMs(uint32_t ms);
-// 0 ready, 1 busy, 2 abort, 3 retry (asks the operator on faults).
+// kStatusReady, kStatusBusy, kStatusAbort or kStatusRetry (asks the operator
+// on faults).
 int32_t QueryPrinterStatus();
 
 // ---- Command sequences -------------------------------------------------------
-enum PrinterColour { kCyan = 0, kMagenta = 1, kYellow = 2 };
-
-extern float g_temperatureCurves[3][71];
-extern uint8_t g_headParameters[3];  // start at 92, 63, 108
-extern uint8_t g_temperatureTables[3][71];
+extern float g_temperatureCurves[3][kTemperaturePoints];
+extern uint8_t g_headParameters[3];  // start at kHeadParameterDefaults
+extern uint8_t g_temperatureTables[3][kTemperaturePoints];
 
 int32_t SyncPrinterParameters();  // 0 done, 1 failed
 int32_t ReadHeadParameter(int colour);  // 1, or -1

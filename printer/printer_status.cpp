@@ -4,20 +4,10 @@
 // caller to poll again.
 
 #include "framework/afx.h"
+#include "langres/resource_ids.h"
 #include "printer/printer_commands.h"
 
 namespace {
-
-// Is_Ready codes: 0 not busy; 1 nError and PaperEnd high; 2 both low;
-// 3 busy otherwise.
-constexpr uint16_t kReadyFree = 0;
-constexpr uint16_t kReadyFaultClearable = 1;
-constexpr uint16_t kReadyFaultFatal = 2;
-
-constexpr int32_t kStatusReady = 0;
-constexpr int32_t kStatusBusy = 1;
-constexpr int32_t kStatusAbort = 2;
-constexpr int32_t kStatusRetry = 3;
 
 // After a fault the printer is reset and given 100 ms to come back before the
 // caller sends anything.
@@ -33,13 +23,13 @@ int32_t QueryPrinterStatus() {
   switch (ready) {
     case kReadyFree:
       return kStatusReady;
-    case kReadyFaultClearable: {
-      const bool retry = AfxMessageBox(2026, MB_YESNO) == IDYES;
+    case kLineBothHigh: {
+      const bool retry = AfxMessageBox(IDS_FAULT_RETRY, MB_YESNO) == IDYES;
       ResetAfterFault();
       return retry ? kStatusRetry : kStatusAbort;
     }
-    case kReadyFaultFatal:
-      AfxMessageBox(2027, MB_OK);
+    case kLineBothLow:
+      AfxMessageBox(IDS_FAULT_FATAL, MB_OK);
       ResetAfterFault();
       return kStatusAbort;
     default:

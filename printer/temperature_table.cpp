@@ -8,22 +8,18 @@
 
 #include "framework/afx.h"
 #include "imaging/media_tables.h"
+#include "langres/resource_ids.h"
 #include "platform/paths.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"
 
 namespace {
 
-constexpr int kCurvePoints = 71;
+constexpr int kCurvePoints = kTemperaturePoints;
 // Every curve is scaled so that this point maps to the head parameter times
 // the sensitivity.
 constexpr int kReferencePoint = 36;
 constexpr int kCurveFileBytes = 3 * kCurvePoints * 4;  // 852
-
-constexpr uint8_t kReadHeadParameter = 0xFB;
-constexpr uint8_t kHeadParameterOperand[3] = {0x11, 0x12, 0x13};  // cyan, magenta, yellow
-constexpr uint8_t kWriteParameter = 0xFE;
-constexpr uint8_t kTemperatureTableParameter = 0x20;
 
 // v + 0.5 with the fraction dropped, limited to 0..255 however large. The
 // limits are applied to the double, so a value outside the integer range
@@ -64,7 +60,7 @@ float DecodeLittleEndianFloat(const uint8_t* bytes) {
   return value;
 }
 
-// Reads the three curves; false (after message 2029 or 2030) unless all 852
+// Reads the three curves; false (after IDS_TEMPERATURE_MISSING or IDS_TEMPERATURE_SHORT) unless all 852
 // bytes were there.
 bool ReadTemperatureCurves() {
   char path[256];
@@ -79,14 +75,14 @@ bool ReadTemperatureCurves() {
     }
   }
   if (file == nullptr) {
-    AfxMessageBox(2029);
+    AfxMessageBox(IDS_TEMPERATURE_MISSING);
     return false;
   }
   uint8_t raw[kCurveFileBytes];
   const size_t got = std::fread(raw, 1, sizeof raw, file);
   std::fclose(file);
   if (got < sizeof raw) {
-    AfxMessageBox(2030);
+    AfxMessageBox(IDS_TEMPERATURE_SHORT);
     return false;
   }
   for (int c = 0; c < 3; ++c) {
@@ -99,21 +95,23 @@ bool ReadTemperatureCurves() {
 
 }  // namespace
 
-float g_temperatureCurves[3][71];
-uint8_t g_headParameters[3] = {92, 63, 108};
-uint8_t g_temperatureTables[3][71];
+float g_temperatureCurves[3][kTemperaturePoints];
+uint8_t g_headParameters[3] = {kHeadParameterDefaults[kCyan], kHeadParameterDefaults[kMagenta],
+                               kHeadParameterDefaults[kYellow]};
+uint8_t g_temperatureTables[3][kTemperaturePoints];
 
 int32_t ReadHeadParameter(int colour) {
   if (colour < kCyan || colour > kYellow) {
     return -1;
   }
-  BuildCommandBlock(kBlockRead, 1, kReadHeadParameter, kHeadParameterOperand[colour]);
-  if (QueryPrinterStatus() != 0) {
-    AfxMessageBox(2028);
+  BuildCommandBlock(kBlockRead, 1, kOpReadHeadParameter,
+                    static_cast<uint8_t>(kHeadParameterBase + colour));
+  if (QueryPrinterStatus() != kStatusReady) {
+    AfxMessageBox(IDS_PRINTER_NOT_READY);
     return -1;
   }
   if (g_pfnCommand_set(g_commandBlock) != 0) {
-    AfxMessageBox(2006);
+    AfxMessageBox(IDS_TRANSFER_FAILED);
     return -1;
   }
   return 1;
@@ -159,16 +157,16 @@ void DownloadTemperatureTable() {
 
   BuildTemperatureTables();
 
-  BuildCommandBlock(kBlockWrite, 3 * kCurvePoints, kWriteParameter, kTemperatureTableParameter);
+  BuildCommandBlock(kBlockWrite, kTemperatureTableBytes, kOpWriteParameter, kParamTemperatureTable);
   for (int c = 0; c < 3; ++c) {
     std::memcpy(&CommandData(c * kCurvePoints), g_temperatureTables[c], kCurvePoints);
   }
   DelayMs(10);
-  if (QueryPrinterStatus() != 0) {
-    AfxMessageBox(2028);
+  if (QueryPrinterStatus() != kStatusReady) {
+    AfxMessageBox(IDS_PRINTER_NOT_READY);
     return;
   }
   if (g_pfnCommand_set(g_commandBlock) != 0) {
-    AfxMessageBox(2006);
+    AfxMessageBox(IDS_TRANSFER_FAILED);
   }
 }

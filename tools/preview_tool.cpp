@@ -2,7 +2,7 @@
 //
 // Runs, without a printer, what a print job does to a page: the media and tone
 // tables, the page loader (fit, turn, speckle filter, colour match), the six
-// page passes in the job's order, and the head data of all 790 line blocks of
+// page passes in the job's order, and the head data of every line block of
 // the page in the order the line sender sends them. Settings and tables come
 // from DIR laid out as VYR_ROOT (default: VYR_ROOT itself). Messages go to
 // standard error as "vyr: message NUMBER: TEXT".
@@ -15,7 +15,8 @@
 //   tones.i16    the tone tables (3 x 257 int16: cyan, magenta, yellow)
 //   levels.i16   head levels after the conversion (yellow, magenta, cyan)
 //   final.i16    head levels after edge enhancement and the level limit
-//   lines.bin    the data bytes of the 790 line blocks (2 x 10112 + 788 x 9664)
+//   lines.bin    the data bytes of every line block, as sent (the page line
+//                layout of printer/protocol.h)
 // --png DIR writes loaded.png, passed.png, plane_cyan.png, plane_magenta.png,
 // plane_yellow.png (each head plane in grey, as the print shows it: level 1020
 // white paper, level 0 full dye) and print.png (the print as the head data
@@ -38,6 +39,7 @@
 #include "imaging/page_passes.h"
 #include "platform/module.h"
 #include "platform/paths.h"
+#include "printer/protocol.h"
 #include "settings/settings.h"
 #include "tools/tool_commands.h"
 #include "vprinter/print_picture.h"
@@ -70,25 +72,14 @@ const UiBackend kStderrUi = {
 
 // ---- The line blocks of a page ---------------------------------------------------
 
-// As the line sender sends them: lines 0 and 1 blank at 10112 bytes, lines 2
-// to kPageLength + 47 the first 604 cells of their slot after PrepareLineData,
-// the rest blank at 9664 bytes, kPageLength + 145 lines in all.
-constexpr int kLineBlocks = kPageLength + 145;   // 790
-constexpr int kSentCellBytes = 604 * 16;         // 9664
-
+// Every line of the page as the line sender sends it.
 std::vector<uint8_t> PageLineData() {
   std::vector<uint8_t> lines;
-  lines.reserve(2 * kLineSlotBytes + (kLineBlocks - 2) * kSentCellBytes);
-  for (int n = 0; n < kLineBlocks; ++n) {
-    if (n < 2) {
-      lines.insert(lines.end(), kLineSlotBytes, 0xFF);
-    } else if (n < kPageLength + 48) {
-      PrepareLineData(n);
-      const uint8_t* slot = g_lineBuffer + (n % 2) * kLineSlotBytes;
-      lines.insert(lines.end(), slot, slot + kSentCellBytes);
-    } else {
-      lines.insert(lines.end(), kSentCellBytes, 0xFF);
-    }
+  lines.reserve(kLeadInLines * kLeadInLineBytes + (kPageLines - kLeadInLines) * kLineBytes);
+  uint8_t line[kLeadInLineBytes];
+  for (int n = 0; n < kPageLines; ++n) {
+    const int length = FillPageLine(n, line);
+    lines.insert(lines.end(), line, line + length);
   }
   return lines;
 }

@@ -9,28 +9,10 @@
 
 namespace {
 
-// The eleven head rows: which byte of a 16-byte cell each occupies, its dye,
-// how many lines it trails the delay-0 row (so line a carries page column
-// a - delay), and the cell that page row 0 lands in on an even line.
-struct HeadRow {
-  int byte;
-  int dye;
-  int delay;
-  int offset;
-};
-
-constexpr HeadRow kHeadRows[11] = {
-    {8, kPrintCyan, 0, 43},     {1, kPrintYellow, 10, 60},  {15, kPrintMagenta, 10, 28},
-    {14, kPrintMagenta, 19, 77}, {2, kPrintYellow, 19, 45},  {12, kPrintCyan, 19, 13},
-    {13, kPrintMagenta, 29, 30}, {5, kPrintCyan, 29, 62},    {11, kPrintMagenta, 38, 47},
-    {0, kPrintCyan, 38, 79},     {3, kPrintYellow, 38, 15},
-};
-
-constexpr int kCellBytes = 16;
-// Odd lines run the other way along the head: cell s becomes 571 - s.
-constexpr int kMirrorCell = 571;
-constexpr size_t kWideLineBytes = 10112;  // the two blank lines that open a page
-constexpr size_t kLineBytes = 9664;       // every other line: cells 0..603
+// The head rows, their delays, cell offsets and the mirrored odd lines are
+// the head-row table of protocol.h.
+constexpr size_t kWideBytes = kLeadInLineBytes;  // the blank lines that open a page
+constexpr size_t kNarrowBytes = kLineBytes;      // every other line
 
 // A head level as the brightness of its page channel: full is white paper.
 uint8_t ToByte(int level, int full) {
@@ -47,7 +29,7 @@ void ClearPrintLevels(int16_t* cmyLevels) {
 
 void AddPrintLine(int lineIndex, const uint8_t* line, size_t bytes, int16_t* cmyLevels) {
   const bool odd = (lineIndex & 1) != 0;
-  for (const HeadRow& row : kHeadRows) {
+  for (const HeadRow& row : kHeadRowTable) {
     const int column = lineIndex - row.delay;
     if (column < 0 || column >= kPrintColumns) continue;
     int16_t* plane = cmyLevels + row.dye * kPrintPlane;
@@ -62,11 +44,12 @@ void AddPrintLine(int lineIndex, const uint8_t* line, size_t bytes, int16_t* cmy
 
 bool RebuildPrintLevels(const uint8_t* lines, size_t bytes, int16_t* cmyLevels) {
   ClearPrintLevels(cmyLevels);
-  if (bytes < 2 * kWideLineBytes || (bytes - 2 * kWideLineBytes) % kLineBytes != 0) return false;
+  constexpr size_t kLeadIn = kLeadInLines * kWideBytes;
+  if (bytes < kLeadIn || (bytes - kLeadIn) % kNarrowBytes != 0) return false;
   size_t at = 0;
   int index = 0;
   while (at < bytes) {
-    const size_t len = index < 2 ? kWideLineBytes : kLineBytes;
+    const size_t len = index < kLeadInLines ? kWideBytes : kNarrowBytes;
     AddPrintLine(index, lines + at, len, cmyLevels);
     at += len;
     ++index;

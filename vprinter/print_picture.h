@@ -10,17 +10,19 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kPrintRows = 480;     // page rows: across the head (picture height)
-constexpr int kPrintColumns = 640;  // page columns: along the feed (picture width)
+#include "printer/protocol.h"
+
+constexpr int kPrintRows = kHeadPositions;  // page rows: across the head (picture height)
+constexpr int kPrintColumns = kHeadColumns;  // page columns: along the feed (picture width)
 constexpr int kPrintPlane = kPrintRows * kPrintColumns;
 
 // Levels: three planes of kPrintPlane int16 values, cyan, magenta, yellow, each
 // row-major (row i, column c at i * kPrintColumns + c). Cyan and magenta are the
 // sum of their four head rows (0..1020, the head level); yellow is the sum of
 // its three rows (0..765: the floor row of the level is not printed).
-constexpr int kPrintCyan = 0;
-constexpr int kPrintMagenta = 1;
-constexpr int kPrintYellow = 2;
+constexpr int kPrintCyan = kCyan;
+constexpr int kPrintMagenta = kMagenta;
+constexpr int kPrintYellow = kYellow;
 constexpr int kPrintFullCyan = 1020;
 constexpr int kPrintFullMagenta = 1020;
 constexpr int kPrintFullYellow = 765;
@@ -31,7 +33,8 @@ void ClearPrintLevels(int16_t* cmyLevels);
 // shorter than a full line; cells beyond it are taken as not printed.
 void AddPrintLine(int lineIndex, const uint8_t* line, size_t bytes, int16_t* cmyLevels);
 // Rebuilds a whole page from its image lines concatenated in order, laid out
-// as the line sender sends them: two lines of 10112 bytes, then lines of 9664.
+// as the line sender sends them: kLeadInLines lines of kLeadInLineBytes, then
+// lines of kLineBytes.
 // False (levels cleared) when `bytes` does not fit that layout.
 bool RebuildPrintLevels(const uint8_t* lines, size_t bytes, int16_t* cmyLevels);
 // The print as the page it shows. A head level follows the page value that

@@ -33,6 +33,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "printer/protocol.h"
 #include "vprinter/print_picture.h"
 #include "vprinter/sha256.h"
 
@@ -51,9 +52,6 @@ constexpr uint8_t kCtlStrobe = 0x01;     // 1 = Strobe asserted
 constexpr uint8_t kCtlAutoFeed = 0x02;   // 1 = AutoFeed asserted: data phase
 constexpr uint8_t kCtlNInit = 0x04;      // 0 = nInit low: reset
 
-constexpr uint8_t kCmdLead = 0x24;
-constexpr int kStateReady = 3;
-constexpr int kStateWarming = 1;
 
 enum class Lines { Normal, Paper, Error };
 // When a raised paper or error fault clears by itself.
@@ -83,11 +81,14 @@ struct VirtualPrinter {
   std::string outDir;
   uint32_t busyReads = 2;
   uint32_t readyAfterMs = 0;
-  char id[6] = {'Q', 'M', 'R', 'V', '0', '1'};
-  uint8_t param14 = 0x2D;
-  uint8_t param15 = 0x2B;
-  uint8_t param0C[2] = {0x08, 0x07};
-  uint8_t head[3] = {92, 63, 108};
+  char id[kPrinterIdBytes] = {kPrinterId[0], kPrinterId[1], kPrinterId[2],
+                             kPrinterId[3], kPrinterId[4], kPrinterId[5]};
+  // A printer that holds the parameters the print needs.
+  uint8_t param14 = kWantedParameters[0].value[0];
+  uint8_t param15 = kWantedParameters[1].value[0];
+  uint8_t param0C[2] = {kWantedParameters[2].value[0], kWantedParameters[2].value[1]};
+  uint8_t head[3] = {kHeadParameterDefaults[kCyan], kHeadParameterDefaults[kMagenta],
+                     kHeadParameterDefaults[kYellow]};
   bool absent = false;
   bool neverReady = false;
   Clears faultClears = Clears::Never;
@@ -244,9 +245,9 @@ void StartBusy(VirtualPrinter* vp) {
 
 int StateAnswer(const VirtualPrinter* vp) {
   if (vp->stateOverride >= 0) return vp->stateOverride;
-  if (vp->neverReady) return kStateWarming;
-  if (vp->readyAfterMs && ClockPeek() - vp->readySince < vp->readyAfterMs) return kStateWarming;
-  return kStateReady;
+  if (vp->neverReady) return kPrinterStateWarming;
+  if (vp->readyAfterMs && ClockPeek() - vp->readySince < vp->readyAfterMs) return kPrinterStateWarming;
+  return kPrinterStateReady;
 }
 
 // After the third command byte: the printer decides what the block is.
@@ -255,30 +256,31 @@ void Recognise(VirtualPrinter* vp) {
   vp->expectedLength = -1;
   vp->reply.clear();
   const uint8_t* c = vp->cmd;
-  if (c[0] != kCmdLead) return;
-  if (c[1] == 0xFF) {
+  if (c[0] != kCommandLead) return;
+  if (c[1] == kOpReadParameter) {
     switch (c[2]) {
-      case 0xFD: vp->reply.assign(vp->id, vp->id + 6); break;
-      case 0x06: vp->reply.push_back(uint8_t(StateAnswer(vp))); break;
-      case 0x14: vp->reply.push_back(vp->param14); break;
-      case 0x15: vp->reply.push_back(vp->param15); break;
-      case 0x0C: vp->reply.assign(vp->param0C, vp->param0C + 2); break;
+      case kParamIdentity: vp->reply.assign(vp->id, vp->id + kPrinterIdBytes); break;
+      case kParamState: vp->reply.push_back(uint8_t(StateAnswer(vp))); break;
+      case kParam14: vp->reply.push_back(vp->param14); break;
+      case kParam15: vp->reply.push_back(vp->param15); break;
+      case kParam0C: vp->reply.assign(vp->param0C, vp->param0C + 2); break;
       default: return;
     }
-  } else if (c[1] == 0xFB && c[2] >= 0x11 && c[2] <= 0x13) {
-    vp->reply.push_back(vp->head[c[2] - 0x11]);
-  } else if (c[1] == 0xFE) {
-    if (c[2] == 0x14 || c[2] == 0x15) vp->expectedLength = 1;
-    if (c[2] == 0x0C) vp->expectedLength = 2;
-    if (c[2] == 0x20) vp->expectedLength = 213;
+  } else if (c[1] == kOpReadHeadParameter && c[2] >= kHeadParameterBase + kCyan &&
+             c[2] <= kHeadParameterBase + kYellow) {
+    vp->reply.push_back(vp->head[c[2] - kHeadParameterBase]);
+  } else if (c[1] == kOpWriteParameter) {
+    if (c[2] == kParam14 || c[2] == kParam15) vp->expectedLength = 1;
+    if (c[2] == kParam0C) vp->expectedLength = 2;
+    if (c[2] == kParamTemperatureTable) vp->expectedLength = kTemperatureTableBytes;
     return;
-  } else if (c[1] == 0x08 && c[2] == 0x00) {
+  } else if (c[1] == kOpStartPage && c[2] == kStartPageOperand) {
     vp->expectedLength = 0;
     return;
-  } else if (c[1] == 0x00 && c[2] == 0x01) {
-    vp->expectedLength = -2;  // an image line: 10112 or 9664 bytes
+  } else if (c[1] == kOpImageLine && c[2] == kImageLineOperand) {
+    vp->expectedLength = -2;  // an image line: kLeadInLineBytes or kLineBytes
     return;
-  } else if (c[1] == 0x02 && c[2] == 0x01) {
+  } else if (c[1] == kOpEnd && c[2] == kEndOperand) {
     vp->expectedLength = 1;
     return;
   } else {
@@ -288,17 +290,19 @@ void Recognise(VirtualPrinter* vp) {
   vp->expectedLength = int(vp->reply.size());
 }
 
-bool IsImageLine(const uint8_t* c) { return c[0] == kCmdLead && c[1] == 0x00 && c[2] == 0x01; }
+bool IsImageLine(const uint8_t* c) {
+  return c[0] == kCommandLead && c[1] == kOpImageLine && c[2] == kImageLineOperand;
+}
 
 // The block's effect on the printer, once it is complete.
 void Perform(VirtualPrinter* vp, const VpBlock& b) {
   const uint8_t* c = b.cmd;
-  if (c[0] != kCmdLead || b.dir != 1) return;
-  if (c[1] == 0xFE && c[2] == 0x14) vp->param14 = b.data[0];
-  if (c[1] == 0xFE && c[2] == 0x15) vp->param15 = b.data[0];
-  if (c[1] == 0xFE && c[2] == 0x0C) std::memcpy(vp->param0C, b.data.data(), 2);
-  if (c[1] == 0xFE && c[2] == 0x20) vp->temperatureTable = b.data;
-  if (c[1] == 0x08 && c[2] == 0x00) {
+  if (c[0] != kCommandLead || b.dir != kBlockWrite) return;
+  if (c[1] == kOpWriteParameter && c[2] == kParam14) vp->param14 = b.data[0];
+  if (c[1] == kOpWriteParameter && c[2] == kParam15) vp->param15 = b.data[0];
+  if (c[1] == kOpWriteParameter && c[2] == kParam0C) std::memcpy(vp->param0C, b.data.data(), 2);
+  if (c[1] == kOpWriteParameter && c[2] == kParamTemperatureTable) vp->temperatureTable = b.data;
+  if (c[1] == kOpStartPage && c[2] == kStartPageOperand) {
     ++vp->pageStarts;
     TranscribeEvent(vp, "page_start");
     // A page start after lines closes that copy; one with no lines between
@@ -317,13 +321,13 @@ void Perform(VirtualPrinter* vp, const VpBlock& b) {
     const uint32_t index = uint32_t(vp->copyLineIndex++);
     Trigger(vp, VpWhen::ImageLine, index);
   }
-  if (c[1] == 0x02 && c[2] == 0x01) {
-    if (b.data[0] == 0x00) {
+  if (c[1] == kOpEnd && c[2] == kEndOperand) {
+    if (b.data[0] == kEndOfPage) {
       ++vp->pageEnds;
       TranscribeEvent(vp, "page_end");
       FinishCopy(vp);
       vp->readySince = ClockPeek();
-    } else if (b.data[0] == 0xFF) {
+    } else if (b.data[0] == kEndOfRun) {
       ++vp->runEnds;
       TranscribeEvent(vp, "run_end");
     }
@@ -346,7 +350,7 @@ void EndBlock(VirtualPrinter* vp) {
     const size_t n = b.data.size();
     if (vp->cmdCount < 3) b.complete = false;
     else if (vp->expectedLength == -1) b.complete = true;
-    else if (vp->expectedLength == -2) b.complete = n == 10112 || n == 9664;
+    else if (vp->expectedLength == -2) b.complete = n == size_t(kLeadInLineBytes) || n == size_t(kLineBytes);
     else b.complete = n == size_t(vp->expectedLength);
   }
   vp->blockData.clear();
@@ -625,8 +629,8 @@ bool ApplyOptions(VirtualPrinter* vp, const std::string& text, std::string* erro
     } else if (key == "ready_after_ms") {
       ok = ParseNumber(value, &vp->readyAfterMs);
     } else if (key == "id") {
-      ok = value.size() == 6;
-      if (ok) std::memcpy(vp->id, value.data(), 6);
+      ok = value.size() == size_t(kPrinterIdBytes);
+      if (ok) std::memcpy(vp->id, value.data(), kPrinterIdBytes);
     } else if (key == "params") {
       uint8_t p[4];
       ok = ParseBytes(value, p, 4);
@@ -762,4 +766,4 @@ void VirtualPrinterClearFault(VirtualPrinter* vp) {
 
 void VirtualPrinterSetState(VirtualPrinter* vp, int state) { vp->stateOverride = state; }
 
-void VirtualPrinterSetId(VirtualPrinter* vp, const char* id6) { std::memcpy(vp->id, id6, 6); }
+void VirtualPrinterSetId(VirtualPrinter* vp, const char* id6) { std::memcpy(vp->id, id6, kPrinterIdBytes); }
