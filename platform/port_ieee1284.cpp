@@ -137,15 +137,15 @@ void RealClose(void*) {
   g_bus = Ieee1284Bus{};
 }
 
-const PortBackend kIeee1284Backend = {
+// The bus is one per process, so the back end needs no context.
+constexpr PortOps kIeee1284Ops = {
     .name = "ieee1284",
     .read = RealRead,
     .write = RealWrite,
     .is_port_base = RealIsPortBase,
     .close = RealClose,
-    .ctx = nullptr,
 };
 
 }  // namespace
 
-const PortBackend* PortIeee1284Backend() { return &kIeee1284Backend; }
+PortBackend PortIeee1284Backend() { return PortBackend{&kIeee1284Ops, nullptr}; }

@@ -7,4 +7,4 @@
 
 #include "platform/port_io.h"
 
-const PortBackend* PortIeee1284Backend();
+PortBackend PortIeee1284Backend();

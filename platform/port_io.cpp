@@ -1,6 +1,8 @@
 // The port layer: one installed back end behind PortRead and PortWrite,
 // chosen from VYR_PORT at first use and closed at process exit so that a back
 // end's files (the virtual printer's transcript and pictures) are complete.
+// Back ends other than the real ports register themselves by name from the
+// layers above; this file knows none of them.
 
 #include "platform/port_io.h"
 
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "platform/port_ieee1284.h"
-#include "vprinter/virtual_printer.h"
 
 namespace {
 
@@ -18,24 +19,26 @@ uint8_t EmptyRead(void*, uint16_t) { return 0xFF; }
 void EmptyWrite(void*, uint16_t, uint8_t) {}
 bool EmptyIsPortBase(void*, uint16_t) { return false; }
 
-const PortBackend* g_backend = nullptr;
+PortBackend g_backend;
+bool g_chosen = false;
 bool g_exitHookSet = false;
 
-// The virtual printer chosen by VYR_PORT belongs to the port layer: closing
-// its back end destroys it, which writes its pending files.
-VirtualPrinter* g_ownedPrinter = nullptr;
-PortBackend g_ownedPrinterBackend;
+struct RegisteredBackend {
+  const char* name;
+  PortBackendMaker make;
+};
+constexpr int kMaxRegistered = 4;
+// Filled by static initialisers of other files, so it must be ready before any
+// code runs: constant-initialised.
+constinit RegisteredBackend g_registered[kMaxRegistered] = {};
+constinit int g_registeredCount = 0;
 
-void CloseOwnedPrinter(void* ctx) {
-  VirtualPrinter* vp = static_cast<VirtualPrinter*>(ctx);
-  if (vp == g_ownedPrinter) g_ownedPrinter = nullptr;
-  VirtualPrinterDestroy(vp);
-}
+PortBackend Empty() { return PortBackend{&kEmptyPortOps, nullptr}; }
 
 void CloseAtExit() {
-  const PortBackend* closing = g_backend;
-  g_backend = &kEmptyPortBackend;
-  if (closing && closing->close) closing->close(closing->ctx);
+  const PortBackend closing = g_backend;
+  g_backend = Empty();
+  if (closing.ops && closing.ops->close) closing.ops->close(closing.ctx);
 }
 
 void SetExitHook() {
@@ -45,69 +48,75 @@ void SetExitHook() {
   }
 }
 
-const PortBackend* ChooseFromEnvironment() {
+PortBackend ChooseFromEnvironment() {
   const char* env = std::getenv("VYR_PORT");
   std::string choice = env ? env : "";
   if (choice.empty() || choice == "ieee1284") return PortIeee1284Backend();
-  if (choice == "virtual" || choice.rfind("virtual:", 0) == 0) {
-    const char* options = choice.size() > 7 ? choice.c_str() + 8 : "";
+  std::string names = "ieee1284";
+  for (int i = 0; i < g_registeredCount; ++i) {
+    const std::string name = g_registered[i].name;
+    names += " or " + name + "[:options]";
+    if (choice != name && choice.rfind(name + ":", 0) != 0) continue;
+    const char* options = choice.size() > name.size() ? choice.c_str() + name.size() + 1 : "";
     std::string error;
-    VirtualPrinter* vp = VirtualPrinterCreate(options, &error);
-    if (!vp) {
+    PortBackend made;
+    if (!g_registered[i].make(options, &made, &error)) {
       std::fprintf(stderr, "vyr: VYR_PORT=%s: %s; no printer port is available\n", choice.c_str(),
                    error.c_str());
-      return &kEmptyPortBackend;
+      return Empty();
     }
-    g_ownedPrinter = vp;
-    g_ownedPrinterBackend = *VirtualPrinterBackend(vp);
-    g_ownedPrinterBackend.close = CloseOwnedPrinter;
-    g_ownedPrinterBackend.ctx = vp;
-    return &g_ownedPrinterBackend;
+    return made;
   }
   std::fprintf(stderr,
-               "vyr: VYR_PORT=%s is not understood (use ieee1284 or virtual[:options]); "
-               "no printer port is available\n",
-               choice.c_str());
-  return &kEmptyPortBackend;
+               "vyr: VYR_PORT=%s is not understood (use %s); no printer port is available\n",
+               choice.c_str(), names.c_str());
+  return Empty();
 }
 
 }  // namespace
 
-const PortBackend kEmptyPortBackend = {
+const PortOps kEmptyPortOps = {
     .name = "empty",
     .read = EmptyRead,
     .write = EmptyWrite,
     .is_port_base = EmptyIsPortBase,
     .close = nullptr,
-    .ctx = nullptr,
 };
 
-const PortBackend* PortCurrentBackend() {
-  if (!g_backend) {
+void PortRegisterBackend(const char* name, PortBackendMaker make) {
+  if (g_registeredCount < kMaxRegistered) g_registered[g_registeredCount++] = {name, make};
+}
+
+PortBackend PortCurrentBackend() {
+  if (!g_chosen) {
+    g_chosen = true;
     g_backend = ChooseFromEnvironment();
     SetExitHook();
   }
   return g_backend;
 }
 
-void PortInstallBackend(const PortBackend* backend) {
-  const PortBackend* old = g_backend;
-  g_backend = backend ? backend : &kEmptyPortBackend;
+void PortInstallBackend(PortBackend backend) {
+  const PortBackend old = g_backend;
+  const bool hadOne = g_chosen;
+  g_backend = backend.ops ? backend : Empty();
+  g_chosen = true;
   SetExitHook();
-  if (old && old != g_backend && old->close) old->close(old->ctx);
+  const bool same = old.ops == g_backend.ops && old.ctx == g_backend.ctx;
+  if (hadOne && !same && old.ops && old.ops->close) old.ops->close(old.ctx);
 }
 
 uint8_t PortRead(uint16_t addr) {
-  const PortBackend* b = PortCurrentBackend();
-  return b->read(b->ctx, addr);
+  const PortBackend b = PortCurrentBackend();
+  return b.ops->read(b.ctx, addr);
 }
 
 void PortWrite(uint16_t addr, uint8_t value) {
-  const PortBackend* b = PortCurrentBackend();
-  b->write(b->ctx, addr, value);
+  const PortBackend b = PortCurrentBackend();
+  b.ops->write(b.ctx, addr, value);
 }
 
 bool PortIsParallelBase(uint16_t base) {
-  const PortBackend* b = PortCurrentBackend();
-  return b->is_port_base(b->ctx, base);
+  const PortBackend b = PortCurrentBackend();
+  return b.ops->is_port_base(b.ctx, base);
 }

@@ -5,13 +5,17 @@
 //
 // VYR_PORT picks the back end at first use:
 //   ieee1284 (default)      the machine's parallel ports through libieee1284;
-//   virtual[:opt=val,...]   the virtual printer (vprinter/).
+//   NAME[:options]          a back end registered under NAME (the virtual
+//                           printer registers itself as "virtual").
 // An address that belongs to no parallel port reads 0xFF and ignores writes.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-struct PortBackend {
+// A back end's operations: one constant table per kind of back end, filled
+// once and never changed. Every operation gets the instance's context.
+struct PortOps {
   // For messages and tests ("empty", "ieee1284", "virtual").
   const char* name;
   // Reads one register. Must not block; an address the back end does not
@@ -23,21 +27,38 @@ struct PortBackend {
   // True when `base` is the base address of a parallel port this back end
   // serves. Writes that go around the link library ask this first.
   bool (*is_port_base)(void* ctx, uint16_t base);
-  // Releases what the back end holds (ports claimed, files). Called once, when
-  // the back end is replaced or at exit; may be null.
+  // Releases what the back end holds (ports claimed, files, the instance
+  // itself for one the port layer made). Called once, when the back end is
+  // replaced or at exit; may be null.
   void (*close)(void* ctx);
-  void* ctx;
+};
+
+// A back end: its operations and the state of this instance. Default
+// constructed (no operations) it is the empty bus.
+struct PortBackend {
+  const PortOps* ops = nullptr;
+  void* ctx = nullptr;
 };
 
 uint8_t PortRead(uint16_t addr);
 void PortWrite(uint16_t addr, uint8_t value);
 bool PortIsParallelBase(uint16_t base);
 
-// Installs a back end in place of the current one (closing that). nullptr
-// installs the empty bus. The table must outlive its use.
-void PortInstallBackend(const PortBackend* backend);
+// Installs a back end in place of the current one (closing that). PortBackend{}
+// installs the empty bus. The operations and context must outlive their use.
+void PortInstallBackend(PortBackend backend);
 // The back end in use (chosen from VYR_PORT if none was installed yet).
-const PortBackend* PortCurrentBackend();
+PortBackend PortCurrentBackend();
 
 // The empty bus: every read 0xFF, writes ignored, no port anywhere.
-extern const PortBackend kEmptyPortBackend;
+extern const PortOps kEmptyPortOps;
+
+// Back ends built elsewhere register their VYR_PORT name here, so the port
+// layer can make one without knowing about it. `make` gets the text after
+// "NAME:" (empty for plain "NAME") and fills *made with a back end the port
+// layer then owns (its close releases it); on options it does not understand
+// it returns false and says why in *error.
+using PortBackendMaker = bool (*)(const char* options, PortBackend* made, std::string* error);
+// Up to four names; call before the first port access (a static initialiser
+// of the registering library does).
+void PortRegisterBackend(const char* name, PortBackendMaker make);

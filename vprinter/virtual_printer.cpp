@@ -140,8 +140,6 @@ struct VirtualPrinter {
   uint64_t dataWrites = 0;
   uint64_t controlWrites = 0;
   std::FILE* transcript = nullptr;
-
-  PortBackend backend;
 };
 
 namespace {
@@ -529,6 +527,38 @@ void VpClose(void* ctx) {
   if (vp->transcript) std::fflush(vp->transcript);
 }
 
+// A printer the caller owns: closing its back end leaves it alive.
+constexpr PortOps kVirtualPrinterOps = {
+    .name = "virtual",
+    .read = VpRead,
+    .write = VpWrite,
+    .is_port_base = VpIsPortBase,
+    .close = VpClose,
+};
+
+// The printer VYR_PORT chose belongs to the port layer: closing its back end
+// destroys it, which writes its pending files.
+void VpCloseOwned(void* ctx) { VirtualPrinterDestroy(static_cast<VirtualPrinter*>(ctx)); }
+
+constexpr PortOps kOwnedVirtualPrinterOps = {
+    .name = "virtual",
+    .read = VpRead,
+    .write = VpWrite,
+    .is_port_base = VpIsPortBase,
+    .close = VpCloseOwned,
+};
+
+bool MakeOwnedPrinter(const char* options, PortBackend* made, std::string* error) {
+  VirtualPrinter* vp = VirtualPrinterCreate(options, error);
+  if (!vp) return false;
+  *made = PortBackend{&kOwnedVirtualPrinterOps, vp};
+  return true;
+}
+
+// VYR_PORT=virtual[:options] reaches the printer through this registration,
+// made when the library holding the printer is loaded.
+[[maybe_unused]] const bool kRegistered = (PortRegisterBackend("virtual", MakeOwnedPrinter), true);
+
 // ---- options -------------------------------------------------------------------
 
 bool ParseNumber(const std::string& s, uint32_t* out) {
@@ -681,14 +711,6 @@ VirtualPrinter* VirtualPrinterCreate(const char* options, std::string* error) {
       return nullptr;
     }
   }
-  vp->backend = PortBackend{
-      .name = "virtual",
-      .read = VpRead,
-      .write = VpWrite,
-      .is_port_base = VpIsPortBase,
-      .close = VpClose,
-      .ctx = vp.get(),
-  };
   return vp.release();
 }
 
@@ -700,7 +722,7 @@ void VirtualPrinterDestroy(VirtualPrinter* vp) {
   delete vp;
 }
 
-const PortBackend* VirtualPrinterBackend(VirtualPrinter* vp) { return &vp->backend; }
+PortBackend VirtualPrinterBackend(VirtualPrinter* vp) { return PortBackend{&kVirtualPrinterOps, vp}; }
 
 const std::vector<VpBlock>& VirtualPrinterBlocks(const VirtualPrinter* vp) { return vp->blocks; }
 int VirtualPrinterResetCount(const VirtualPrinter* vp) { return vp->resets; }

@@ -3,8 +3,9 @@
 // times its busy periods in status reads, speaks the block protocol with the
 // one-bit reverse channel, and records everything it saw.
 //
-// The program reaches it through VYR_PORT=virtual[:options]; tests create one
-// in-process, install its PortBackend and inspect it afterwards. Options are
+// The program reaches it through VYR_PORT=virtual[:options] (it registers
+// itself with the port layer under that name); tests create one in-process,
+// install its back end and inspect it afterwards. Options are
 // documented in the README (same syntax as after "virtual:").
 //
 // The printer never advances the clock: its own timing is counted in status
@@ -59,9 +60,9 @@ VirtualPrinter* VirtualPrinterCreate(const char* options, std::string* error = n
 // Finishes an unfinished copy's files, closes the transcript and frees the
 // printer. Uninstall its back end first.
 void VirtualPrinterDestroy(VirtualPrinter* vp);
-// The port back end of this printer. Its close hook only flushes the files;
-// the printer stays alive until VirtualPrinterDestroy.
-const PortBackend* VirtualPrinterBackend(VirtualPrinter* vp);
+// The port back end of this printer. Its close only flushes the files; the
+// printer stays alive until VirtualPrinterDestroy.
+PortBackend VirtualPrinterBackend(VirtualPrinter* vp);
 
 // ---- Inspection -----------------------------------------------------------
 const std::vector<VpBlock>& VirtualPrinterBlocks(const VirtualPrinter* vp);

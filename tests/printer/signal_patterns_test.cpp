@@ -51,17 +51,11 @@ class SignalPatternsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ClockSelect(ClockKind::Virtual);
-    backend_ = PortBackend{.name = "recording",
-                           .read = BusRead,
-                           .write = BusWrite,
-                           .is_port_base = BusIsPort,
-                           .close = nullptr,
-                           .ctx = &bus_};
   }
-  void TearDown() override { PortInstallBackend(nullptr); }
+  void TearDown() override { PortInstallBackend({}); }
   void Install(std::set<uint16_t> ports) {
     bus_.ports = std::move(ports);
-    PortInstallBackend(&backend_);
+    PortInstallBackend({&kRecordingOps, &bus_});
   }
   // Writes that went to one address, in order.
   std::vector<uint8_t> WritesTo(uint16_t addr) const {
@@ -76,8 +70,12 @@ class SignalPatternsTest : public ::testing::Test {
     return joined;
   }
 
+  static constexpr PortOps kRecordingOps = {.name = "recording",
+                                            .read = BusRead,
+                                            .write = BusWrite,
+                                            .is_port_base = BusIsPort,
+                                            .close = nullptr};
   RecordingBus bus_;
-  PortBackend backend_{};
 };
 
 TEST_F(SignalPatternsTest, StartAndExitPatternsGoToEveryPortBaseInOrder) {

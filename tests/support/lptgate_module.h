@@ -52,39 +52,39 @@ struct ScriptedPort {
   std::function<void(uint16_t addr, uint8_t value)> onWrite;
   std::vector<PortAccess> log;
   uint64_t statusReads = 0;
-  PortBackend backend;
 
-  ScriptedPort() {
-    backend = PortBackend{
-        .name = "scripted",
-        .read = [](void* ctx, uint16_t addr) -> uint8_t {
-          auto* self = static_cast<ScriptedPort*>(ctx);
-          uint8_t v = 0xFF;
-          if ((addr & 3) == 1) {
-            ++self->statusReads;
-            if (!self->script.empty()) {
-              v = self->script.front();
-              self->script.pop_front();
-            } else {
-              v = self->status ? self->status(addr) : self->after;
-            }
-          }
-          // Long waits would fill memory: keep only the first accesses of a run of reads.
-          if (self->log.size() < 200000) self->log.push_back({false, addr, v});
-          return v;
-        },
-        .write = [](void* ctx, uint16_t addr, uint8_t value) {
-          auto* self = static_cast<ScriptedPort*>(ctx);
-          self->log.push_back({true, addr, value});
-          if (self->onWrite) self->onWrite(addr, value);
-        },
-        .is_port_base = [](void*, uint16_t) { return true; },
-        .close = nullptr,
-        .ctx = this,
-    };
-    PortInstallBackend(&backend);
+  static uint8_t Read(void* ctx, uint16_t addr) {
+    auto* self = static_cast<ScriptedPort*>(ctx);
+    uint8_t v = 0xFF;
+    if ((addr & 3) == 1) {
+      ++self->statusReads;
+      if (!self->script.empty()) {
+        v = self->script.front();
+        self->script.pop_front();
+      } else {
+        v = self->status ? self->status(addr) : self->after;
+      }
+    }
+    // Long waits would fill memory: keep only the first accesses of a run of reads.
+    if (self->log.size() < 200000) self->log.push_back({false, addr, v});
+    return v;
   }
-  ~ScriptedPort() { PortInstallBackend(nullptr); }
+  static void Write(void* ctx, uint16_t addr, uint8_t value) {
+    auto* self = static_cast<ScriptedPort*>(ctx);
+    self->log.push_back({true, addr, value});
+    if (self->onWrite) self->onWrite(addr, value);
+  }
+  static bool IsPortBase(void*, uint16_t) { return true; }
+  static constexpr PortOps kOps = {
+      .name = "scripted",
+      .read = Read,
+      .write = Write,
+      .is_port_base = IsPortBase,
+      .close = nullptr,
+  };
+
+  ScriptedPort() { PortInstallBackend({&kOps, this}); }
+  ~ScriptedPort() { PortInstallBackend({}); }
 
   std::vector<PortAccess> Writes() const {
     std::vector<PortAccess> w;

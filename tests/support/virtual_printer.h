@@ -18,10 +18,10 @@ class ScopedVirtualPrinter {
   explicit ScopedVirtualPrinter(const char* options = "") {
     ClockSelect(ClockKind::Virtual);
     printer_ = VirtualPrinterCreate(options, &error_);
-    PortInstallBackend(printer_ ? VirtualPrinterBackend(printer_) : nullptr);
+    PortInstallBackend(printer_ ? VirtualPrinterBackend(printer_) : PortBackend{});
   }
   ~ScopedVirtualPrinter() {
-    PortInstallBackend(nullptr);
+    PortInstallBackend({});
     if (printer_) VirtualPrinterDestroy(printer_);
   }
   ScopedVirtualPrinter(const ScopedVirtualPrinter&) = delete;

@@ -24,7 +24,7 @@ TEST_F(PortChoice, UnknownNameGivesOneLineAndTheEmptyBus) {
       {
         setenv("VYR_PORT", "lpt9", 1);
         const bool empty = PortRead(0x379) == 0xFF && !PortIsParallelBase(0x378) &&
-                           std::string(PortCurrentBackend()->name) == "empty";
+                           std::string(PortCurrentBackend().ops->name) == "empty";
         std::exit(empty ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "VYR_PORT=lpt9 is not understood");
@@ -43,7 +43,7 @@ TEST_F(PortChoice, VirtualPrinterFromTheEnvironmentWritesItsFilesAtExit) {
       {
         ClockSelect(ClockKind::Virtual);
         setenv("VYR_PORT", ("virtual:base=0x278,out=" + dir).c_str(), 1);
-        const bool ok = std::string(PortCurrentBackend()->name) == "virtual" &&
+        const bool ok = std::string(PortCurrentBackend().ops->name) == "virtual" &&
                         PortIsParallelBase(0x278) && !PortIsParallelBase(0x378) &&
                         (PortRead(0x279) & 0x80) != 0;
         // A reset pulse and a pattern on the data lines, then exit without
@@ -68,7 +68,7 @@ TEST_F(PortChoice, DefaultIsTheRealPorts) {
   EXPECT_EXIT(
       {
         unsetenv("VYR_PORT");
-        std::exit(std::string(PortCurrentBackend()->name) == "ieee1284" ? 0 : 1);
+        std::exit(std::string(PortCurrentBackend().ops->name) == "ieee1284" ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }
@@ -76,23 +76,23 @@ TEST_F(PortChoice, DefaultIsTheRealPorts) {
 TEST(RealPorts, WithoutPrinterHardwareEveryReadIsFF) {
   // Reads only: whatever libieee1284 finds here, nothing is written to a port.
   // Ports that are not there, or that this process may not open, read 0xFF.
-  const PortBackend* b = PortIeee1284Backend();
+  const PortBackend b = PortIeee1284Backend();
   for (uint16_t a : {0x100, 0x2FF, 0x37F, 0x3C0})
-    EXPECT_EQ(b->read(b->ctx, a), 0xFF) << std::hex << a;
-  EXPECT_FALSE(b->is_port_base(b->ctx, 0x100));
-  EXPECT_FALSE(b->is_port_base(b->ctx, 0x379));
+    EXPECT_EQ(b.ops->read(b.ctx, a), 0xFF) << std::hex << a;
+  EXPECT_FALSE(b.ops->is_port_base(b.ctx, 0x100));
+  EXPECT_FALSE(b.ops->is_port_base(b.ctx, 0x379));
   for (uint16_t base : {0x3BC, 0x2BC, 0x378, 0x278}) {
-    if (b->is_port_base(b->ctx, base)) {
+    if (b.ops->is_port_base(b.ctx, base)) {
       // A port at a reachable base with no printer: BUSY reads inverted, so a
       // floating bus shows 0xFF too; with a printer attached this test does
       // not apply.
-      const uint8_t status = b->read(b->ctx, uint16_t(base + 1));
+      const uint8_t status = b.ops->read(b.ctx, uint16_t(base + 1));
       if (status != 0xFF) GTEST_SKIP() << "a live parallel port is at 0x" << std::hex << base;
     } else {
-      EXPECT_EQ(b->read(b->ctx, uint16_t(base + 1)), 0xFF) << std::hex << base;
+      EXPECT_EQ(b.ops->read(b.ctx, uint16_t(base + 1)), 0xFF) << std::hex << base;
     }
   }
-  b->close(b->ctx);
+  b.ops->close(b.ctx);
 }
 
 }  // namespace

@@ -65,11 +65,11 @@ TEST(VirtualPrinterOptions, ParsesEveryOptionAndRejectsNonsense) {
   VirtualPrinterParam0C(vp, p0c);
   EXPECT_EQ(p0c[0], 3);
   EXPECT_EQ(p0c[1], 4);
-  const PortBackend* b = VirtualPrinterBackend(vp);
-  EXPECT_TRUE(b->is_port_base(b->ctx, 0x278));
-  EXPECT_FALSE(b->is_port_base(b->ctx, 0x378));
-  EXPECT_EQ(b->read(b->ctx, 0x379), 0xFF) << "nothing at 0x378";
-  EXPECT_EQ(b->read(b->ctx, 0x279) & 0xF8, 0xD8);
+  PortBackend b = VirtualPrinterBackend(vp);
+  EXPECT_TRUE(b.ops->is_port_base(b.ctx, 0x278));
+  EXPECT_FALSE(b.ops->is_port_base(b.ctx, 0x378));
+  EXPECT_EQ(b.ops->read(b.ctx, 0x379), 0xFF) << "nothing at 0x378";
+  EXPECT_EQ(b.ops->read(b.ctx, 0x279) & 0xF8, 0xD8);
   VirtualPrinterDestroy(vp);
 
   for (const char* bad : {"base=0x300", "busy_reads=-1", "id=SHORT", "params=1,2,3", "head=1,2,300",
@@ -83,8 +83,8 @@ TEST(VirtualPrinterOptions, ParsesEveryOptionAndRejectsNonsense) {
   vp = VirtualPrinterCreate("absent", &error);
   ASSERT_NE(vp, nullptr);
   b = VirtualPrinterBackend(vp);
-  for (uint16_t a : {0x378, 0x379, 0x37A, 0x3BD, 0x279}) EXPECT_EQ(b->read(b->ctx, a), 0xFF);
-  EXPECT_FALSE(b->is_port_base(b->ctx, 0x378));
+  for (uint16_t a : {0x378, 0x379, 0x37A, 0x3BD, 0x279}) EXPECT_EQ(b.ops->read(b.ctx, a), 0xFF);
+  EXPECT_FALSE(b.ops->is_port_base(b.ctx, 0x378));
   VirtualPrinterDestroy(vp);
 }
 

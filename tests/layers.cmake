@@ -1,0 +1,40 @@
+# The layer order: a folder's files include only headers of their own folder
+# and of the folders below it. The two vocabulary headers include nothing of
+# ours and may be used from any layer. Run as a test:
+#   cmake -DROOT=<source dir> -P tests/layers.cmake
+cmake_minimum_required(VERSION 3.25)
+set(layers tools app langres printer imaging settings lptgate vprinter framework platform)
+set(vocabulary printer/protocol.h langres/resource_ids.h)
+
+set(faults "")
+list(LENGTH layers count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  list(GET layers ${i} layer)
+  list(SUBLIST layers ${i} -1 allowed)
+  file(GLOB files ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"(([a-z_]+)/[^\"]+)\".*" "\\1" header "${line}")
+      string(REGEX REPLACE "/.*" "" folder "${header}")
+      if(header IN_LIST vocabulary OR folder IN_LIST allowed)
+        continue()
+      endif()
+      file(RELATIVE_PATH name ${ROOT} ${file})
+      list(APPEND faults "${name} includes ${header}")
+    endforeach()
+  endforeach()
+endforeach()
+
+foreach(header ${vocabulary})
+  file(STRINGS ${ROOT}/${header} includes REGEX "^#include \"")
+  if(includes)
+    list(APPEND faults "${header} is vocabulary but includes ${includes}")
+  endif()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "includes against the layer order (${layers}, top to bottom):\n  ${text}")
+endif()
