@@ -27,8 +27,6 @@ CPrintDlg::CPrintDlg(CWnd* parent)
   if (app != nullptr) m_hIcon = app->LoadIcon(IDR_MAINFRAME);
 }
 
-void CPrintDlg::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
-
 BOOL CPrintDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   GetWindowText(m_szCaption, sizeof m_szCaption);

@@ -41,7 +41,6 @@ class CPrintDlg : public CDialog {
   // has begun from one that has not.
   int32_t m_bCopyStarted;
 
-  void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnPaint() override;

@@ -8,6 +8,7 @@
 
 #include "lptgate/lptgate.h"
 #include "platform/module.h"
+#include "printer/protocol.h"
 #include "support/virtual_printer.h"
 
 namespace {
@@ -21,14 +22,14 @@ void BM_LptgateImageLine(benchmark::State& state) {
     return;
   }
   ScopedVirtualPrinter printer;
-  constexpr uint16_t kLineBytes = 9664;
+  // One image line as the line sender sends it.
   std::vector<uint8_t> block(kCommandHeaderBytes + kLineBytes);
-  block[0] = 1;
+  block[0] = kBlockWrite;
   block[2] = uint8_t(kLineBytes & 0xFF);
   block[3] = uint8_t(kLineBytes >> 8);
-  block[4] = 0x24;
-  block[5] = 0x00;
-  block[6] = 0x01;
+  block[4] = kCommandLead;
+  block[5] = kOpImageLine;
+  block[6] = kImageLineOperand;
   for (size_t i = 0; i < kLineBytes; ++i) block[kCommandHeaderBytes + i] = uint8_t(i * 31);
 
   const uint64_t readsBefore = VirtualPrinterStatusReads(printer.get());

@@ -76,9 +76,10 @@ class CWnd {
   int GetWindowText(char* buf, int max) const;
   BOOL EnableWindow(BOOL enable);
   BOOL IsWindowEnabled() const { return m_bEnabled; }
-  // PBM_SETRANGE and PBM_SETPOS on a progress bar, WM_SETICON on the dialog;
-  // other messages are accepted and ignored.
-  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // PBM_SETRANGE and PBM_SETPOS on a progress bar; other messages are
+  // accepted and ignored. A window that handles more (the dialog: WM_SETICON)
+  // overrides it, so a message sent through a CWnd pointer reaches it too.
+  virtual LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   int GetDlgCtrlID() const { return m_nID; }
   int GetPos() const { return m_nPos; }
 

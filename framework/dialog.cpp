@@ -1,7 +1,6 @@
 #include "framework/dialog.h"
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "framework/resources.h"
@@ -34,12 +33,12 @@ int DialogUnitsToPixelsY(int units) { return units * 13 / 8; }
 bool DueBy(uint32_t due, uint32_t now) { return static_cast<int32_t>(due - now) <= 0; }
 
 // Whether anyone is there to close a dialog that has nothing left to do: a
-// back end with a close box of its own, or a person at the terminal. SIGINT
-// and SIGTERM always close a dialog, but a program run by a spooler or another
-// program should not hang until someone thinks of sending one.
+// back end with a close box of its own, or one that says a person is there.
+// SIGINT and SIGTERM always close a dialog, but a program run by a spooler or
+// another program should not hang until someone thinks of sending one.
 bool UserCanClose(const UiBackend* ui) {
   if (ui->close_requested != nullptr) return true;
-  return ui->name != nullptr && std::strcmp(ui->name, "terminal") == 0 && ConsoleIsInteractive();
+  return ui->person_can_close != nullptr && ui->person_can_close(ui->ctx);
 }
 
 // A close request: SIGINT or SIGTERM (whatever the back end), or the back
@@ -149,8 +148,6 @@ bool CDialog::FireDueTimer() {
   OnTimer(id);
   return true;
 }
-
-void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::OnInitDialog() { return TRUE; }
 

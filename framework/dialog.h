@@ -22,8 +22,6 @@ struct RECT {
   LONG left, top, right, bottom;
 };
 
-class CDataExchange;
-
 // True when SIGINT or SIGTERM has asked to close the running dialog and the
 // dialog has not taken the request yet (it does between timer ticks). The
 // engine's long waits for the printer look at this at every poll and end as
@@ -41,7 +39,6 @@ class CDialog : public CWnd {
   // or -1 at once when the module has no such template.
   virtual INT_PTR DoModal();
 
-  virtual void DoDataExchange(CDataExchange* dx);
   // Called once the items exist; TRUE lets the framework set the focus.
   virtual BOOL OnInitDialog();
   virtual void OnOK();      // ends the dialog with IDOK
@@ -114,7 +111,7 @@ class CDialog : public CWnd {
   int m_nIconY = -1;
 
  public:
-  // WM_SETICON reaches the dialog through CWnd::SendMessage; the dialog keeps
-  // the icons so that tests and OnPaint can see them.
-  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // WM_SETICON: the dialog keeps the icons so that tests and OnPaint can see
+  // them; everything else as any window.
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) override;
 };

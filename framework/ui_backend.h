@@ -38,6 +38,10 @@ struct UiBackend {
   // the user asked to close the dialog with a close box of the back end's
   // own (a window's). May be null: SIGINT and SIGTERM need no back end.
   bool (*close_requested)(void* ctx);
+  // Whether a person is there to close the dialog although the back end has
+  // no close box of its own (someone at the terminal, who has Ctrl-C). May be
+  // null: nobody is.
+  bool (*person_can_close)(void* ctx);
   void* ctx;
 };
 

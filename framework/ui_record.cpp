@@ -7,15 +7,13 @@
 //                program that runs the engine; each Yes/No question reads one
 //                line from standard input. Nothing else goes to standard
 //                output.
-#include <signal.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "framework/ui_backend.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -132,6 +130,7 @@ RecordContext* MakeContext(const std::string& path, bool stdio) {
       .message = RecordMessage,
       .dialog_end = RecordDialogEnd,
       .close_requested = nullptr,
+      .person_can_close = nullptr,
       .ctx = record,
   };
   return record;
@@ -156,7 +155,7 @@ const UiBackend* UiStdioBackend() {
   static RecordContext* stdio = [] {
     // A caller that stops reading must not kill the job before it has ended
     // the run and put the printer back.
-    signal(SIGPIPE, SIG_IGN);
+    ConsoleIgnoreBrokenPipe();
     return MakeContext("", true);
   }();
   return &stdio->backend;

@@ -153,6 +153,9 @@ void TerminalDialogEnd(void*, bool) {
   g_state = TerminalState{};
 }
 
+// Someone sits at the terminal only when it is one.
+bool TerminalPersonCanClose(void*) { return ConsoleIsInteractive(); }
+
 const UiBackend kTerminalBackend = {
     .name = "terminal",
     .caption = TerminalCaption,
@@ -162,6 +165,7 @@ const UiBackend kTerminalBackend = {
     .message = TerminalMessage,
     .dialog_end = TerminalDialogEnd,
     .close_requested = nullptr,
+    .person_can_close = TerminalPersonCanClose,
     .ctx = nullptr,
 };
 

@@ -71,3 +71,5 @@ bool ConsoleReadLine(char* line, int size) {
   clearerr(stdin);
   return false;
 }
+
+void ConsoleIgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }

@@ -34,6 +34,10 @@ bool ConsoleTakeInterrupt();
 // True while a close signal waits to be taken; looking does not take it.
 bool ConsoleInterruptPending();
 
+// A write to a pipe nobody reads any more fails (EPIPE) instead of ending the
+// program with SIGPIPE.
+void ConsoleIgnoreBrokenPipe();
+
 // Reads one line (at most size - 1 bytes, newline kept) from standard input
 // into `line`; false at end of input or when a close signal interrupts the
 // read, which is then forgotten so that a later read can go ahead.

@@ -67,6 +67,7 @@ const UiBackend kStderrUi = {
     .message = ShowMessage,
     .dialog_end = IgnoreEnd,
     .close_requested = nullptr,
+    .person_can_close = nullptr,
     .ctx = nullptr,
 };
 

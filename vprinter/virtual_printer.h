@@ -108,7 +108,8 @@ void VirtualPrinterSetFault(VirtualPrinter* vp, VpFault fault, VpWhen when = VpW
                             uint32_t n = 0, uint32_t reads = 10000);
 // Clears every raised or armed fault and any busy time: ready now.
 void VirtualPrinterClearFault(VirtualPrinter* vp);
-// The answer of the state read 0x24 0xFF 0x06 from now on (3 = ready);
+// The answer of the state read (parameter kParamState) from now on
+// (kPrinterStateReady = ready);
 // a negative value returns to the printer's own answer.
 void VirtualPrinterSetState(VirtualPrinter* vp, int state);
 // The identification reply (six characters).
