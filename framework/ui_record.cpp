@@ -7,6 +7,8 @@
 //                program that runs the engine; each Yes/No question reads one
 //                line from standard input. Nothing else goes to standard
 //                output.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
