@@ -98,6 +98,11 @@ uint8_t VirtualPrinterControl(const VirtualPrinter* vp);
 uint8_t VirtualPrinterPeekStatus(const VirtualPrinter* vp);
 
 // ---- Changes at run time --------------------------------------------------
+// Power-on: the registers, the lines the printer drives, the block protocol,
+// busy time and every raised or armed fault back to their power-on values, and
+// the ready_after_ms wait starting again now. A block under way is recorded as
+// incomplete. Parameters, identity, options and the records stay.
+void VirtualPrinterReset(VirtualPrinter* vp);
 // BUSY for the next `reads` status reads (0: free now). Clears a Busy or
 // Stuck fault.
 void VirtualPrinterSetBusyReads(VirtualPrinter* vp, uint32_t reads);

@@ -315,3 +315,28 @@ TEST_F(VirtualPrinterJob, BusyTimeIsCountedInStatusReads) {
 }
 
 }  // namespace
+
+// A reset puts the device at power-on (status 0xDF: free, nAck and nError high,
+// Select, the three undriven bits high) whatever was raised, armed or under
+// way, and keeps what was written to the printer and the records.
+TEST_F(VirtualPrinterJob, ResetReturnsToPowerOnAndKeepsParametersAndRecords) {
+  ScopedVirtualPrinter vp("params=1,2,3,4,fault=paper,busy_reads=0");
+  ASSERT_TRUE(vp.ok()) << vp.error();
+  EXPECT_EQ(VirtualPrinterPeekStatus(vp.get()) & 0xA8, 0x28) << "paper fault: BUSY, PaperEnd and nError high";
+  VirtualPrinterClearFault(vp.get());
+  ASSERT_EQ(Send(vp.get(), 1, {0x33}, 0xFE, 0x14), 0);
+  VirtualPrinterSetFault(vp.get(), VpFault::Error, VpWhen::ImageLine, 3);
+  VirtualPrinterSetFault(vp.get(), VpFault::Stuck);
+  PortWrite(0x37A, 0x0E);  // AutoFeed without a block: the device is mid-phase
+  const size_t blocks = VirtualPrinterBlocks(vp.get()).size();
+
+  VirtualPrinterReset(vp.get());
+  EXPECT_EQ(VirtualPrinterPeekStatus(vp.get()), 0xDF);
+  EXPECT_EQ(VirtualPrinterControl(vp.get()), 0x0C);
+  EXPECT_EQ(VirtualPrinterParam14(vp.get()), 0x33);
+  EXPECT_EQ(VirtualPrinterParam15(vp.get()), 2);
+  EXPECT_EQ(VirtualPrinterBlocks(vp.get()).size(), blocks);
+  // The armed fault is gone: the fourth image line goes through.
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(Line(9664, 0xFF), 0) << i;
+  EXPECT_EQ(VirtualPrinterPeekStatus(vp.get()), 0xDF);
+}
