@@ -1,0 +1,135 @@
+#include "printer-app/server_system.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "printer-app/driver.h"
+#include "printer-app/engine_programs.h"
+#include "printer-app/pdf_filter.h"
+#include "printer-app/printer_settings.h"
+#include "printer-app/settings_page.h"
+
+namespace {
+
+constexpr char kStateFile[] = "/vyr-printer-app.state";
+
+std::string g_state_file;
+std::mutex g_attach_lock;
+std::set<int> g_attached;
+
+std::string DefaultStateFolder() {
+  if (const char* systemd = std::getenv("STATE_DIRECTORY"); systemd && *systemd) {
+    std::string first(systemd);
+    return first.substr(0, first.find(':'));  // systemd lists several with ':'
+  }
+  if (getuid() == 0) return "/var/lib/vyr-printer-app";
+  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg)
+    return std::string(xdg) + "/vyr-printer-app";
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : "/tmp") + "/.local/state/vyr-printer-app";
+}
+
+pappl_loglevel_t LogLevel(const char* name) {
+  if (!name) return PAPPL_LOGLEVEL_WARN;
+  static const struct {
+    const char* name;
+    pappl_loglevel_t level;
+  } kLevels[] = {{"debug", PAPPL_LOGLEVEL_DEBUG}, {"info", PAPPL_LOGLEVEL_INFO},
+                 {"warn", PAPPL_LOGLEVEL_WARN},   {"error", PAPPL_LOGLEVEL_ERROR},
+                 {"fatal", PAPPL_LOGLEVEL_FATAL}};
+  for (const auto& l : kLevels)
+    if (std::strcmp(name, l.name) == 0) return l.level;
+  return PAPPL_LOGLEVEL_WARN;
+}
+
+bool SaveState(pappl_system_t* system, void* /*data*/) {
+  return papplSystemSaveState(system, g_state_file.c_str());
+}
+
+void CreatePrinterCallback(pappl_printer_t* printer, void* /*data*/) { AttachPrinter(printer); }
+
+void AttachEach(pappl_printer_t* printer, void* /*data*/) { AttachPrinter(printer); }
+
+}  // namespace
+
+void AttachPrinter(pappl_printer_t* printer) {
+  const int id = papplPrinterGetID(printer);
+  const std::string folder = PrinterFolder(id);
+  {
+    std::lock_guard<std::mutex> hold(g_attach_lock);
+    if (!g_attached.insert(id).second) return;
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(folder + "/windows/system", ec)) {
+    std::filesystem::create_directories(folder, ec);
+    std::string error;
+    if (!InitEngineDisk(folder, &error))
+      papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "%s", error.c_str());
+    else
+      papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "engine disk laid out in %s", folder.c_str());
+  }
+  PrinterSettings settings = LoadPrinterSettings(id);
+  if (!std::filesystem::exists(folder + "/printer-app.conf", ec)) SavePrinterSettings(id, settings);
+  ApplyPrintSize(printer, settings.dpi);
+  AddSettingsPage(printer);
+}
+
+pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void* /*data*/) {
+  const char* state = cupsGetOption("state-directory", num_options, options);
+  SetStateFolder(state && *state ? state : DefaultStateFolder());
+  std::error_code ec;
+  std::filesystem::create_directories(StateFolder() + "/printers", ec);
+  std::filesystem::create_directories(StateFolder() + "/jobs", ec);
+  if (ec) {
+    std::fprintf(stderr, "%s: cannot create the state folder %s: %s\n", kAppName,
+                 StateFolder().c_str(), ec.message().c_str());
+    return nullptr;
+  }
+  g_state_file = StateFolder() + kStateFile;
+
+  const char* spool = cupsGetOption("spool-directory", num_options, options);
+  const std::string spool_dir = spool && *spool ? spool : StateFolder() + "/spool";
+  const char* log_file = cupsGetOption("log-file", num_options, options);
+  const char* port_text = cupsGetOption("server-port", num_options, options);
+  const int port = port_text ? std::atoi(port_text) : 0;
+  const char* auth = cupsGetOption("auth-service", num_options, options);
+
+  pappl_system_t* system = papplSystemCreate(
+      PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG |
+          PAPPL_SOPTIONS_WEB_SECURITY,
+      kAppName, port, "_print,_universal", spool_dir.c_str(), log_file ? log_file : "-",
+      LogLevel(cupsGetOption("log-level", num_options, options)), auth, /*tls_only*/ false);
+  if (!system) return nullptr;
+
+  if (const char* group = cupsGetOption("admin-group", num_options, options))
+    papplSystemSetAdminGroup(system, group);
+  if (const char* host = cupsGetOption("server-hostname", num_options, options))
+    papplSystemSetHostName(system, host);
+  const char* listen = cupsGetOption("listen-hostname", num_options, options);
+  papplSystemAddListeners(system, listen);
+
+  papplSystemSetPrinterDrivers(system, kDriverCount,
+                               g_drivers, AutoAddCallback, CreatePrinterCallback, DriverCallback,
+                               nullptr);
+  AddPdfFilter(system);
+  papplSystemSetFooterHTML(system,
+                           "vyr printer application: prints photos on the dye-sublimation "
+                           "photo printer.");
+  pappl_version_t version{};
+  std::snprintf(version.name, sizeof version.name, "%s", kAppName);
+  std::snprintf(version.sversion, sizeof version.sversion, "%s", kAppVersion);
+  version.version[0] = 1;
+  papplSystemSetVersions(system, 1, &version);
+
+  papplSystemLoadState(system, g_state_file.c_str());
+  papplSystemIteratePrinters(system, AttachEach, nullptr);
+  papplSystemSetSaveCallback(system, SaveState, nullptr);
+  return system;
+}

@@ -1,0 +1,117 @@
+#include "printer-app/settings_page.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "printer-app/driver.h"
+#include "printer-app/engine_programs.h"
+#include "printer-app/printer_settings.h"
+
+namespace {
+
+constexpr char kSubpath[] = "engine";
+constexpr char kLinkLabel[] = "Engine";
+
+// The form's integer in [lo, hi], or false.
+bool FormInt(int num_form, cups_option_t* form, const char* name, int lo, int hi, int* value) {
+  const char* text = cupsGetOption(name, num_form, form);
+  if (!text || !*text) return false;
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (*end != '\0' || v < lo || v > hi) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+void Escape(pappl_client_t* client, const std::string& s) {
+  papplClientHTMLEscape(client, s.c_str(), s.size());
+}
+
+bool ServePage(pappl_client_t* client, void* data) {
+  const int id = static_cast<int>(reinterpret_cast<intptr_t>(data));
+  pappl_printer_t* printer = papplSystemFindPrinter(papplClientGetSystem(client), nullptr, id, nullptr);
+  if (!printer) return false;
+  if (!papplClientHTMLAuthorize(client)) return true;
+
+  PrinterSettings settings = LoadPrinterSettings(id);
+  std::string status;
+  if (papplClientGetMethod(client) == HTTP_STATE_POST) {
+    cups_option_t* form = nullptr;
+    int num_form = papplClientGetForm(client, &form);
+    PrinterSettings changed = settings;
+    if (!papplClientIsValidForm(client, num_form, form)) {
+      status = "Invalid form submission.";
+    } else if (!FormInt(num_form, form, "fault-retry-minutes", 0, kMaxRetryMinutes,
+                        &changed.fault_retry_minutes)) {
+      status = "Fault retry time must be 0 to " + std::to_string(kMaxRetryMinutes) + " minutes.";
+    } else if (!FormInt(num_form, form, "dpi", kMinDpi, kMaxDpi, &changed.dpi)) {
+      status = "Resolution must be " + std::to_string(kMinDpi) + " to " + std::to_string(kMaxDpi) +
+               " dpi.";
+    } else if (!SavePrinterSettings(id, changed)) {
+      status = "Cannot save the settings in " + PrinterFolder(id) + ".";
+    } else {
+      settings = changed;
+      ApplyPrintSize(printer, settings.dpi);
+      status = "Changes saved.";
+    }
+    cupsFreeOptions(num_form, form);
+  }
+
+  papplClientHTMLPrinterHeader(client, printer, "Engine", 0, nullptr, nullptr);
+  if (!status.empty()) {
+    papplClientHTMLPuts(client, "<div class=\"banner\">");
+    Escape(client, status);
+    papplClientHTMLPuts(client, "</div>\n");
+  }
+  papplClientHTMLPuts(client, "<div class=\"row\"><div class=\"col-12\">\n<h2 class=\"title\">Printer</h2>\n<p>");
+  const std::string said = PrinterMessage(id);
+  Escape(client, said.empty() ? "No fault reported." : said);
+  papplClientHTMLPuts(client, "</p>\n<h2 class=\"title\">Settings</h2>\n");
+  char path[1024];
+  papplPrinterGetPath(printer, kSubpath, path, sizeof path);
+  papplClientHTMLStartForm(client, path, false);
+  papplClientHTMLPrintf(client,
+                        "<table class=\"form\"><tbody>\n"
+                        "<tr><th><label for=\"fault-retry-minutes\">Retry a fault for:</label></th>"
+                        "<td><input type=\"number\" name=\"fault-retry-minutes\" min=\"0\" max=\"%d\" "
+                        "value=\"%d\"> minutes (paper or ribbon out, cover open; 0 stops the job at "
+                        "once)</td></tr>\n"
+                        "<tr><th><label for=\"dpi\">Print resolution:</label></th>"
+                        "<td><input type=\"number\" name=\"dpi\" min=\"%d\" max=\"%d\" value=\"%d\"> "
+                        "dpi (the 640 &times; 480 picture prints %.2f &times; %.2f in)</td></tr>\n"
+                        "<tr><th></th><td><input type=\"submit\" value=\"Save Changes\"></td></tr>\n"
+                        "</tbody></table></form>\n",
+                        kMaxRetryMinutes, settings.fault_retry_minutes, kMinDpi, kMaxDpi,
+                        settings.dpi, 640.0 / settings.dpi, 480.0 / settings.dpi);
+  papplClientHTMLPuts(client, "<h2 class=\"title\">Engine settings</h2>\n<p>Read from ");
+  Escape(client, PrinterFolder(id) + "/windows/system");
+  papplClientHTMLPuts(client, " (edit the files there; each job reads them afresh):</p>\n<pre>");
+  std::string listing;
+  if (RunTool({"settings", "--root", PrinterFolder(id)}, &listing) != 0 && listing.empty())
+    listing = "(vyrtool settings failed)";
+  Escape(client, listing);
+  papplClientHTMLPuts(client, "</pre>\n</div></div>\n");
+  papplClientHTMLPrinterFooter(client);
+  return true;
+}
+
+}  // namespace
+
+void ApplyPrintSize(pappl_printer_t* printer, int dpi) {
+  pappl_pr_driver_data_t data;
+  papplPrinterGetDriverData(printer, &data);
+  if (data.x_default == dpi && data.y_default == dpi) return;
+  FillDriverData(&data, dpi);
+  papplPrinterSetDriverData(printer, &data, nullptr);
+}
+
+void AddSettingsPage(pappl_printer_t* printer) {
+  char path[1024];
+  papplPrinterGetPath(printer, kSubpath, path, sizeof path);
+  const intptr_t id = papplPrinterGetID(printer);
+  papplSystemAddResourceCallback(papplPrinterGetSystem(printer), path, "text/html", ServePage,
+                                 reinterpret_cast<void*>(id));
+  papplPrinterAddLink(printer, kLinkLabel, path,
+                      static_cast<pappl_loptions_t>(PAPPL_LOPTIONS_NAVIGATION | PAPPL_LOPTIONS_STATUS));
+}
