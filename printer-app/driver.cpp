@@ -10,6 +10,7 @@
 #include <string>
 
 #include "printer-app/device_uri.h"
+#include "printer-app/document_check.h"
 #include "printer-app/engine_run.h"
 #include "printer-app/printer_settings.h"
 #include "printer-app/spooled_page.h"
@@ -47,6 +48,10 @@ bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*d
   if (options->copies < 1 || options->copies > kMaxCopies) {
     papplJobSetMessage(job, "Copies must be 1 to %d; %d were asked for.", kMaxCopies,
                        options->copies);
+    return false;
+  }
+  if (std::string problem = TakeDocumentProblem(job); !problem.empty()) {
+    papplJobSetMessage(job, "%s", problem.c_str());
     return false;
   }
   auto* data = new JobData;
@@ -157,6 +162,12 @@ bool EndJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /
   return ok;
 }
 
+bool RefuseFile(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/) {
+  papplJobSetMessage(job, "Unsupported document format %s: send a JPEG, PNG or PDF picture.",
+                     papplJobGetFormat(job));
+  return false;
+}
+
 void Identify(pappl_printer_t* printer, pappl_identify_actions_t /*actions*/,
               const char* /*message*/) {
   // The printer has no light, display or sound the engine can reach.
@@ -174,6 +185,10 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->rwriteline_cb = WriteLine;
   data->rendpage_cb = EndPage;
   data->rendjob_cb = EndJob;
+  // PAPPL needs a native format; nothing sends this one, and a job in a format
+  // PAPPL cannot turn into raster ends here with a message.
+  data->format = "application/vnd.vyr-page";
+  data->printfile_cb = RefuseFile;
   data->ppm = 1;
   data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "printer-app/driver.h"
+#include "printer-app/document_check.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/pdf_filter.h"
 #include "printer-app/printer_settings.h"
@@ -54,6 +55,11 @@ bool SaveState(pappl_system_t* system, void* /*data*/) {
 }
 
 void CreatePrinterCallback(pappl_printer_t* printer, void* /*data*/) { AttachPrinter(printer); }
+
+void JobEvent(pappl_system_t* /*system*/, pappl_printer_t* printer, pappl_job_t* job,
+              pappl_event_t event, void* /*data*/) {
+  if (job && printer && (event & PAPPL_EVENT_JOB_STATE_CHANGED)) CheckJobDocument(job, printer);
+}
 
 void AttachEach(pappl_printer_t* printer, void* /*data*/) { AttachPrinter(printer); }
 
@@ -119,6 +125,11 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
                                g_drivers, AutoAddCallback, CreatePrinterCallback, DriverCallback,
                                nullptr);
   AddPdfFilter(system);
+  int max_width = 0, max_height = 0;
+  papplSystemGetMaxImageSize(system, &max_width, &max_height);
+  SetPictureLimit(max_width, max_height);
+  papplSystemSetEventCallback(system, JobEvent, nullptr);
+  papplSystemAddTimerCallback(system, 0, 1, ExplainAbortedJobs, nullptr);
   papplSystemSetFooterHTML(system,
                            "vyr printer application: prints photos on the dye-sublimation "
                            "photo printer.");

@@ -3,7 +3,7 @@
 # ours and may be used from any layer. Run as a test:
 #   cmake -DROOT=<source dir> -P tests/layers.cmake
 cmake_minimum_required(VERSION 3.25)
-set(layers tools app langres printer imaging settings lptgate vprinter framework platform)
+set(layers printer-app tools app langres printer imaging settings lptgate vprinter framework platform)
 set(vocabulary printer/protocol.h langres/resource_ids.h)
 
 set(faults "")
@@ -14,9 +14,9 @@ foreach(i RANGE ${last})
   list(SUBLIST layers ${i} -1 allowed)
   file(GLOB files ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
   foreach(file ${files})
-    file(STRINGS ${file} includes REGEX "^#include \"[a-z_]+/")
+    file(STRINGS ${file} includes REGEX "^#include \"[a-z_-]+/")
     foreach(line ${includes})
-      string(REGEX REPLACE "^#include \"(([a-z_]+)/[^\"]+)\".*" "\\1" header "${line}")
+      string(REGEX REPLACE "^#include \"(([a-z_-]+)/[^\"]+)\".*" "\\1" header "${line}")
       string(REGEX REPLACE "/.*" "" folder "${header}")
       if(header IN_LIST vocabulary OR folder IN_LIST allowed)
         continue()

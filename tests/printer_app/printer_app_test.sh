@@ -1,0 +1,367 @@
+#!/usr/bin/env bash
+# vyr-printer-app against real clients: the server on 127.0.0.1 and a free
+# port with its state in a temporary folder, printers on the virtual printer,
+# jobs from ipptool, a private cupsd and headless Chromium.
+#
+#   printer_app_test.sh PART BIN_DIR      PART: ipp | cups | bad | faults | web
+#
+# The engine runs on the virtual clock; waits here are bounded polls of the
+# server, and every server this script starts is stopped when it ends.
+set -euo pipefail
+
+part=$1
+bin=$(cd "$2" && pwd)
+work=$(mktemp -d /tmp/vyr-printer-app-test.XXXXXX)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$work/server.log" ] && { echo "--- server log (tail)" >&2; grep -av '^D' "$work/server.log" | tail -40 >&2; }
+  exit 1
+}
+
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s.
+wait_until() {
+  local limit=$1 what=$2; shift 2
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    ((SECONDS < end)) || fail "no $what within $limit s"
+    sleep 0.1
+  done
+}
+
+# ---- the server -------------------------------------------------------------
+
+port=$(free_port)
+server="ipp://127.0.0.1:$port"
+state=$work/state
+start_server() {
+  # SNAP_COMMON and TMPDIR give the server's local socket a private folder.
+  SNAP_COMMON=$work TMPDIR=$work HOME=$work VYR_CLOCK=virtual \
+    "$bin/vyr-printer-app" server -o state-directory="$state" -o server-port="$port" \
+    -o listen-hostname=127.0.0.1 -o log-level=debug -o log-file="$work/server.log" \
+    >"$work/server.out" 2>&1 &
+  pids+=($!)
+  server_pid=$!
+  up() { ipptool -q "$server/ipp/system" "$work/get-system.test" 2>/dev/null; }
+  wait_until 20 "server on port $port" up
+}
+
+# add_printer NAME DEVICE-URI
+add_printer() {
+  "$bin/vyr-printer-app" add -u "$server" -d "$1" -m vyr -v "$2" >/dev/null ||
+    fail "cannot add printer $1 on $2"
+}
+
+cat >"$work/get-system.test" <<'T'
+{ OPERATION Get-System-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri system-uri $uri
+  STATUS successful-ok }
+T
+cat >"$work/print.test" <<'T'
+{ OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR name requesting-user-name tester
+  ATTR mimeMediaType document-format $format
+  GROUP job-attributes-tag
+  ATTR integer copies $copies
+  FILE $filename
+  DISPLAY job-id }
+T
+cat >"$work/job.test" <<'T'
+{ OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR integer job-id $job
+  ATTR name requesting-user-name tester
+  STATUS successful-ok
+  DISPLAY job-state
+  DISPLAY job-state-message
+  DISPLAY job-state-reasons
+  DISPLAY job-impressions-completed }
+T
+cat >"$work/cancel.test" <<'T'
+{ OPERATION Cancel-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR integer job-id $job
+  ATTR name requesting-user-name tester
+  STATUS successful-ok }
+T
+cat >"$work/printer.test" <<'T'
+{ OPERATION Get-Printer-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  STATUS successful-ok
+  DISPLAY printer-state
+  DISPLAY printer-state-reasons }
+T
+
+# ipp_print PRINTER FILE FORMAT COPIES: the job id, or the refusal's status
+# as "refused STATUS".
+ipp_print() {
+  local out
+  out=$(ipptool -tv -d format="$3" -d copies="$4" -f "$2" "$server/ipp/print/$1" "$work/print.test" 2>&1 || true)
+  local id
+  id=$(sed -n 's/^ *job-id (integer) = \([0-9]*\)$/\1/p' <<<"$out" | head -1)
+  if [ -n "$id" ]; then echo "$id"; else
+    echo "refused $(sed -n 's/^ *status-code = \(.*\)$/\1/p' <<<"$out" | head -1)"
+  fi
+}
+
+# job_attr PRINTER JOB NAME
+job_attr() {
+  ipptool -tv -d job="$2" "$server/ipp/print/$1" "$work/job.test" 2>/dev/null |
+    sed -n "s/^ *$3 ([^)]*) = //p" | head -1
+}
+
+printer_attr() {
+  ipptool -tv "$server/ipp/print/$1" "$work/printer.test" 2>/dev/null |
+    sed -n "s/^ *$2 ([^)]*) = //p" | head -1
+}
+
+job_ended() {
+  case $(job_attr "$1" "$2" job-state) in completed | aborted | canceled) return 0 ;; esac
+  return 1
+}
+
+# wait_job PRINTER JOB: the final state.
+wait_job() {
+  wait_until 60 "end of job $2" job_ended "$1" "$2"
+  job_attr "$1" "$2" job-state
+}
+
+# expect_copies OUT_DIR PRINTER_ID N: copies 1..N arrived and each equals the
+# line blocks `vyrtool preview` computes for the page the job spooled.
+expect_copies() {
+  local out=$1 id=$2 n=$3 dump=$work/dump
+  rm -rf "$dump"
+  "$bin/vyrtool" preview --root "$state/printers/$id" --dump "$dump" \
+    "$state/printers/$id/last-page.bmp" >/dev/null || fail "vyrtool preview of the spooled page"
+  for ((c = 1; c <= n; ++c)); do
+    [ -f "$out/copy$c.lines" ] || fail "copy $c did not arrive in $out"
+    cmp -s "$dump/lines.bin" "$out/copy$c.lines" || fail "copy $c differs from the preview's line blocks"
+  done
+  [ ! -e "$out/copy$((n + 1)).lines" ] || fail "more than $n copies arrived in $out"
+}
+
+# ---- pictures -----------------------------------------------------------------
+
+# A landscape JPEG and a portrait PNG with four differently coloured quarters.
+convert -size 800x600 xc:white -fill red -draw 'rectangle 0,0 399,299' \
+  -fill green -draw 'rectangle 400,0 799,299' -fill blue -draw 'rectangle 0,300 399,599' \
+  -quality 92 "$work/photo.jpg"
+convert -size 300x500 xc:white -fill red -draw 'rectangle 0,0 149,249' \
+  -fill green -draw 'rectangle 150,0 299,249' -fill blue -draw 'rectangle 0,250 149,499' \
+  "$work/photo.png"
+
+start_server
+
+case $part in
+ipp)
+  out=$work/out
+  add_printer photo "vyr://virtual/?out=$out"
+  [ -f "$state/printers/1/windows/system/tyq00.ini" ] || fail "no engine disk laid out for the printer"
+  for doc in "photo.jpg image/jpeg 2" "photo.png image/png 1"; do
+    read -r file format copies <<<"$doc"
+    rm -rf "$out"
+    job=$(ipp_print photo "$work/$file" "$format" "$copies")
+    [[ $job =~ ^[0-9]+$ ]] || fail "$file was $job"
+    [ "$(wait_job photo "$job")" = completed ] || fail "$file: job $(job_attr photo "$job" job-state): $(job_attr photo "$job" job-state-message)"
+    [ "$(job_attr photo "$job" job-impressions-completed)" = "$copies" ] || fail "$file: impressions completed"
+    expect_copies "$out" 1 "$copies"
+  done
+
+  # A third job cancelled while its first copy prints.
+  rm -rf "$out"
+  job=$(ipp_print photo "$work/photo.jpg" image/jpeg 99)
+  printing() { [[ $(job_attr photo "$job" job-state-message) == "Printing copy 1 of 99, "* ]]; }
+  wait_until 30 "progress of job $job" printing
+  ipptool -q -d job="$job" "$server/ipp/print/photo" "$work/cancel.test" || fail "Cancel-Job refused"
+  cancelled=$SECONDS
+  [ "$(wait_job photo "$job")" = canceled ] || fail "cancelled job ended $(job_attr photo "$job" job-state)"
+  ((SECONDS - cancelled <= 10)) || fail "cancelling took $((SECONDS - cancelled)) s"
+  [ ! -e "$out/copy99.lines" ] || fail "the cancelled job printed every copy"
+  grep -q '"event":"run_end"' "$out/transcript.jsonl" || fail "the engine did not close its run on cancel"
+  ;;
+
+cups)
+  out=$work/out
+  add_printer photo "vyr://virtual/?out=$out"
+  cups=$work/cups
+  cport=$(free_port)
+  mkdir -p "$cups"/{etc,spool,tmp,cache,state,log}
+  cat >"$cups/etc/cups-files.conf" <<C
+RequestRoot $cups/spool
+TempDir $cups/tmp
+CacheDir $cups/cache
+StateDir $cups/state
+ServerRoot $cups/etc
+ServerBin /usr/lib/cups
+DataDir /usr/share/cups
+ErrorLog $cups/log/error_log
+AccessLog $cups/log/access_log
+PageLog $cups/log/page_log
+Sandboxing Relaxed
+C
+  cat >"$cups/etc/cupsd.conf" <<C
+Listen 127.0.0.1:$cport
+Listen $cups/cups.sock
+LogLevel info
+Browsing Off
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+C
+  cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
+  pids+=($!)
+  wait_until 20 "cupsd on port $cport" lpstat -h "127.0.0.1:$cport" -r
+  lpadmin -h "127.0.0.1:$cport" -p photo -E -v "$server/ipp/print/photo" -m everywhere ||
+    fail "lpadmin could not make a driverless queue"
+  lp -h "127.0.0.1:$cport" -d photo -n 2 "$work/photo.jpg" >/dev/null || fail "lp refused the photo"
+  cups_done() { lpstat -h "127.0.0.1:$cport" -W completed -o photo | grep -q '^photo-'; }
+  wait_until 60 "completed job in cupsd" cups_done
+  expect_copies "$out" 1 2
+  ;;
+
+bad)
+  out=$work/out
+  add_printer photo "vyr://virtual/?out=$out"
+  echo "this is a letter, not a picture" >"$work/letter.jpg"
+  head -c 4000 "$work/photo.jpg" >"$work/truncated.jpg"
+  # A real 20000 x 20000 PNG: one colour, so it compresses to a few kilobytes.
+  python3 - "$work/huge.png" <<'PY'
+import struct, sys, zlib
+w = h = 20000
+row = b"\0" + b"\x80" * (w * 3)
+comp = zlib.compressobj(9)
+data = b"".join(comp.compress(row) for _ in range(h)) + comp.flush()
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+with open(sys.argv[1], "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", data) + chunk(b"IEND", b""))
+PY
+  #   file           format              copies
+  cases=("letter.jpg     image/jpeg          1"
+         "truncated.jpg  image/jpeg          1"
+         "huge.png       image/png           1"
+         "photo.jpg      image/jpeg          0"
+         "photo.jpg      image/jpeg          1000"
+         "photo.jpg      image/jpeg          100"
+         "photo.jpg      application/x-vyr   1")
+  for row in "${cases[@]}"; do
+    read -r file format copies <<<"$row"
+    rm -rf "$out"
+    job=$(ipp_print photo "$work/$file" "$format" "$copies")
+    if [[ $job =~ ^[0-9]+$ ]]; then
+      end=$(wait_job photo "$job")
+      [ "$end" = aborted ] || fail "$row: job ended $end"
+      # A bare "Job aborted." gives way to the reason within a second.
+      clear() { message=$(job_attr photo "$job" job-state-message) && [ -n "$message" ] &&
+                [ "$message" != "Job aborted." ]; }
+      wait_until 5 "clear job-state-message for $row" clear
+      echo "$row: aborted: $message"
+      [ ! -e "$out/copy1.lines" ] || fail "$row: something printed"
+    else
+      [[ $job == "refused client-error-"* ]] || fail "$row: $job"
+      echo "$row: $job"
+    fi
+    kill -0 "$server_pid" || fail "the server died after $row"
+  done
+  rm -rf "$out"
+  job=$(ipp_print photo "$work/photo.png" image/png 1)
+  [ "$(wait_job photo "$job")" = completed ] || fail "the next good job did not print"
+  expect_copies "$out" 1 1
+  ;;
+
+faults)
+  # A fault the operator may clear, retried for 0 minutes: the job stops at
+  # once with the printer's reason; an absent printer shows offline.
+  add_printer paper "vyr://virtual/?out=$work/paper&fault=paper"
+  add_printer absent "vyr://virtual/?absent"
+  echo "fault-retry-minutes=0" >"$state/printers/1/printer-app.conf"
+  #   printer  reason        message
+  cases=("paper   media-empty  Printer needs attention: "
+         "absent  offline      Printer not found: ")
+  for row in "${cases[@]}"; do
+    read -r printer reason message <<<"$row"
+    job=$(ipp_print "$printer" "$work/photo.jpg" image/jpeg 1)
+    [ "$(wait_job "$printer" "$job")" = aborted ] || fail "$printer: job not aborted"
+    said=$(job_attr "$printer" "$job" job-state-message)
+    [[ $said == "$message"?* ]] || fail "$printer: job-state-message \"$said\""
+    reasons=$(printer_attr "$printer" printer-state-reasons)
+    [[ $reasons == *"$reason"* ]] || fail "$printer: printer-state-reasons \"$reasons\""
+    echo "$printer: $said / $reasons"
+  done
+  ;;
+
+web)
+  out=$work/out
+  add_printer photo "vyr://virtual/?out=$out"
+  page="http://127.0.0.1:$port/photo"
+  browse() {  # browse screenshot|dump-dom FILE
+    local flag=--dump-dom
+    [ "$1" = screenshot ] && flag=--screenshot="$2"
+    rm -rf "$work/chromium"
+    timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+      --disable-background-networking --disable-component-update --disable-sync \
+      --user-data-dir="$work/chromium" --window-size=1100,900 "$flag" "$page" \
+      2>>"$work/chromium.log" | { [ "$1" = dump-dom ] && cat >"$2" || cat >/dev/null; }
+  }
+  job=$(ipp_print photo "$work/photo.jpg" image/jpeg 99)
+  printing() { [[ $(job_attr photo "$job" job-state-message) == "Printing copy "* ]]; }
+  wait_until 30 "progress of job $job" printing
+  browse screenshot "$work/printing.png"
+  browse dump-dom "$work/printing.html"
+  grep -q 'Printing copy' "$work/printing.html" || fail "the printer page shows no job progress"
+  ipptool -q -d job="$job" "$server/ipp/print/photo" "$work/cancel.test" || fail "Cancel-Job refused"
+  wait_job photo "$job" >/dev/null
+  job=$(ipp_print photo "$work/photo.png" image/png 1)
+  [ "$(wait_job photo "$job")" = completed ] || fail "second job did not print"
+  browse screenshot "$work/done.png"
+  browse dump-dom "$work/done.html"
+  grep -q 'Printed 1 copy' "$work/done.html" || fail "the printer page does not show the completed job"
+  for shot in printing done; do
+    [ "$(stat -c %s "$work/$shot.png")" -gt 10000 ] || fail "screenshot $shot is empty"
+  done
+  if [ -n "${VYR_SCREENSHOT_DIR:-}" ]; then cp "$work"/printing.png "$work"/done.png "$VYR_SCREENSHOT_DIR"/; fi
+  ;;
+
+*)
+  fail "unknown part $part"
+  ;;
+esac
+kill -0 "$server_pid" || fail "the server is gone"
+echo "printer application: $part passed"
