@@ -79,7 +79,8 @@ struct Run {
   int copy = 1;             // copy being worked on
   int copies_done = 0;      // copies whose last line was sent
   bool sending_lines = false;
-  std::string last_message;  // text of the engine's last message box
+  std::string last_message;   // text of the engine's last message box
+  std::string fault_message;  // text of the last printer fault it reported
   unsigned last_number = 0;
 
   bool fault_streak = false;  // a clearable fault is being retried
@@ -138,10 +139,13 @@ struct Run {
     last_number = number;
     last_message = EngineMessageText(number);
     if (last_message.empty()) last_message = "Message " + std::to_string(number) + ".";
-    SetPrinterMessage(printer_id, last_message);
+    // The printer's own state: a fault, or no printer answering.
+    if (number == kMsgFaultClearable || number == kMsgFaultFatal || number == kMsgNotFound)
+      SetPrinterMessage(printer_id, last_message);
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine message %u: %s", number, last_message.c_str());
     if (number == kMsgFaultClearable) SetReasons(PAPPL_PREASON_MEDIA_EMPTY);
     if (number == kMsgFaultFatal) SetReasons(PAPPL_PREASON_OTHER);
+    if (number == kMsgFaultClearable || number == kMsgFaultFatal) fault_message = last_message;
     if (number == kMsgFaultClearable || number == kMsgFaultFatal)
       papplSystemAddEvent(papplPrinterGetSystem(printer), printer, job,
                           PAPPL_EVENT_PRINTER_STATE_CHANGED, "%s", last_message.c_str());
@@ -355,10 +359,14 @@ bool RunEngine(pappl_job_t* job, const std::string& job_folder, const std::strin
       papplJobSetMessage(job, "Printer not found: %s",
                          said.empty() ? "no printer answered on the port." : said.c_str());
       return false;
-    case kEngineNeedsAttention:
+    case kEngineNeedsAttention: {
+      // The fault is the reason; what the engine said after it is its consequence.
+      const std::string& why = run.fault_message.empty() ? said : run.fault_message;
+      SetPrinterMessage(run.printer_id, why);
       papplJobSetMessage(job, "Printer needs attention: %s",
-                         said.empty() ? "it did not take the job." : said.c_str());
+                         why.empty() ? "it did not take the job." : why.c_str());
       return false;
+    }
     case kEngineFailed:
       papplJobSetMessage(job, "The job failed: %s",
                          said.empty() ? "the engine could not print the page." : said.c_str());

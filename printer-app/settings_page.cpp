@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "printer-app/driver.h"
 #include "printer-app/engine_programs.h"
@@ -26,6 +27,31 @@ bool FormInt(int num_form, cups_option_t* form, const char* name, int lo, int hi
 
 void Escape(pappl_client_t* client, const std::string& s) {
   papplClientHTMLEscape(client, s.c_str(), s.size());
+}
+
+// One row of the jobs table: the job's progress in copies and its message.
+void JobRow(pappl_job_t* job, void* data) {
+  auto* client = static_cast<pappl_client_t*>(data);
+  const char* name = papplJobGetName(job);
+  const char* message = papplJobGetMessage(job);
+  papplClientHTMLPrintf(client, "<tr><td>%d</td><td>", papplJobGetID(job));
+  Escape(client, name ? name : "");
+  papplClientHTMLPrintf(client, "</td><td>%s</td><td>%d of %d</td><td>",
+                        ippEnumString("job-state", static_cast<int>(papplJobGetState(job))),
+                        papplJobGetImpressionsCompleted(job), papplJobGetImpressions(job));
+  Escape(client, message ? message : "");
+  papplClientHTMLPuts(client, "</td></tr>\n");
+}
+
+// The reasons the engine sets, as IPP names them.
+std::string EngineReasons(pappl_printer_t* printer) {
+  const pappl_preason_t reasons = papplPrinterGetReasons(printer);
+  std::string text;
+  for (const auto& [bit, name] : {std::pair{PAPPL_PREASON_MEDIA_EMPTY, "media-empty"},
+                                  std::pair{PAPPL_PREASON_OTHER, "other"},
+                                  std::pair{PAPPL_PREASON_OFFLINE, "offline"}})
+    if (reasons & bit) text += (text.empty() ? "" : ", ") + std::string(name);
+  return text.empty() ? "none" : text;
 }
 
 bool ServePage(pappl_client_t* client, void* data) {
@@ -58,16 +84,26 @@ bool ServePage(pappl_client_t* client, void* data) {
     cupsFreeOptions(num_form, form);
   }
 
-  papplClientHTMLPrinterHeader(client, printer, "Engine", 0, nullptr, nullptr);
+  // While a job prints the page follows it.
+  const int refresh = papplPrinterGetState(printer) == IPP_PSTATE_PROCESSING ? 5 : 0;
+  papplClientHTMLPrinterHeader(client, printer, "Engine", refresh, nullptr, nullptr);
   if (!status.empty()) {
     papplClientHTMLPuts(client, "<div class=\"banner\">");
     Escape(client, status);
     papplClientHTMLPuts(client, "</div>\n");
   }
   papplClientHTMLPuts(client, "<div class=\"row\"><div class=\"col-12\">\n<h2 class=\"title\">Printer</h2>\n<p>");
+  papplClientHTMLPrintf(client, "State: %s; reasons: %s.<br>\n",
+                        ippEnumString("printer-state", static_cast<int>(papplPrinterGetState(printer))),
+                        EngineReasons(printer).c_str());
   const std::string said = PrinterMessage(id);
   Escape(client, said.empty() ? "No fault reported." : said);
-  papplClientHTMLPuts(client, "</p>\n<h2 class=\"title\">Settings</h2>\n");
+  papplClientHTMLPuts(client, "</p>\n<h2 class=\"title\">Jobs</h2>\n"
+                              "<table class=\"list\"><thead><tr><th>Job #</th><th>Name</th>"
+                              "<th>State</th><th>Copies printed</th><th>Message</th></tr></thead>"
+                              "<tbody>\n");
+  papplPrinterIterateAllJobs(printer, JobRow, client, 1, 10);
+  papplClientHTMLPuts(client, "</tbody></table>\n<h2 class=\"title\">Settings</h2>\n");
   char path[1024];
   papplPrinterGetPath(printer, kSubpath, path, sizeof path);
   papplClientHTMLStartForm(client, path, false);

@@ -309,7 +309,7 @@ PY
 faults)
   # A fault the operator may clear, retried for 0 minutes: the job stops at
   # once with the printer's reason; an absent printer shows offline.
-  add_printer paper "vyr://virtual/?out=$work/paper&fault=paper"
+  add_printer paper "vyr://virtual/?out=$work/paper&fault=paper@line:10"
   add_printer absent "vyr://virtual/?absent"
   echo "fault-retry-minutes=0" >"$state/printers/1/printer-app.conf"
   #   printer  reason        message
@@ -330,33 +330,43 @@ faults)
 web)
   out=$work/out
   add_printer photo "vyr://virtual/?out=$out"
-  page="http://127.0.0.1:$port/photo"
-  browse() {  # browse screenshot|dump-dom FILE
-    local flag=--dump-dom
-    [ "$1" = screenshot ] && flag=--screenshot="$2"
+  # The printer's page (PAPPL's: state, jobs) and its Engine page (progress,
+  # the engine's message, settings), each while a job prints and after.
+  pages=("http://127.0.0.1:$port/photo" "http://127.0.0.1:$port/photo/engine")
+  browse() {  # browse URL SCREENSHOT.png DOM.html
     rm -rf "$work/chromium"
     timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
       --disable-background-networking --disable-component-update --disable-sync \
-      --user-data-dir="$work/chromium" --window-size=1100,900 "$flag" "$page" \
-      2>>"$work/chromium.log" | { [ "$1" = dump-dom ] && cat >"$2" || cat >/dev/null; }
+      --user-data-dir="$work/chromium" --window-size=1100,1000 --screenshot="$2" "$1" \
+      >>"$work/chromium.log" 2>&1 || fail "chromium could not take $1"
+    rm -rf "$work/chromium"
+    timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+      --disable-background-networking --disable-component-update --disable-sync \
+      --user-data-dir="$work/chromium" --dump-dom "$1" >"$3" 2>>"$work/chromium.log" ||
+      fail "chromium could not read $1"
   }
   job=$(ipp_print photo "$work/photo.jpg" image/jpeg 99)
   printing() { [[ $(job_attr photo "$job" job-state-message) == "Printing copy "* ]]; }
   wait_until 30 "progress of job $job" printing
-  browse screenshot "$work/printing.png"
-  browse dump-dom "$work/printing.html"
-  grep -q 'Printing copy' "$work/printing.html" || fail "the printer page shows no job progress"
+  browse "${pages[0]}" "$work/printer-printing.png" "$work/printer-printing.html"
+  browse "${pages[1]}" "$work/engine-printing.png" "$work/engine-printing.html"
+  grep -q 'Processing' "$work/printer-printing.html" || fail "the printer page does not show it printing"
+  grep -q "Printing copy [0-9]* of 99, [0-9]* %" "$work/engine-printing.html" ||
+    fail "the Engine page shows no job progress"
   ipptool -q -d job="$job" "$server/ipp/print/photo" "$work/cancel.test" || fail "Cancel-Job refused"
   wait_job photo "$job" >/dev/null
   job=$(ipp_print photo "$work/photo.png" image/png 1)
   [ "$(wait_job photo "$job")" = completed ] || fail "second job did not print"
-  browse screenshot "$work/done.png"
-  browse dump-dom "$work/done.html"
-  grep -q 'Printed 1 copy' "$work/done.html" || fail "the printer page does not show the completed job"
-  for shot in printing done; do
+  browse "${pages[0]}" "$work/printer-done.png" "$work/printer-done.html"
+  browse "${pages[1]}" "$work/engine-done.png" "$work/engine-done.html"
+  grep -q 'Idle' "$work/printer-done.html" || fail "the printer page does not show it idle"
+  grep -q 'Printed 1 copy' "$work/engine-done.html" || fail "the Engine page does not show the completed job"
+  grep -q 'Cancelled' "$work/engine-done.html" || fail "the Engine page does not show the cancelled job"
+  for shot in printer-printing engine-printing printer-done engine-done; do
     [ "$(stat -c %s "$work/$shot.png")" -gt 10000 ] || fail "screenshot $shot is empty"
   done
-  if [ -n "${VYR_SCREENSHOT_DIR:-}" ]; then cp "$work"/printing.png "$work"/done.png "$VYR_SCREENSHOT_DIR"/; fi
+  # VYR_SCREENSHOT_DIR=DIR keeps the screenshots for a look.
+  if [ -n "${VYR_SCREENSHOT_DIR:-}" ]; then cp "$work"/*-printing.png "$work"/*-done.png "$VYR_SCREENSHOT_DIR"/; fi
   ;;
 
 *)
