@@ -194,7 +194,9 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->kind = PAPPL_KIND_PHOTO;
   data->orient_default = IPP_ORIENT_NONE;
   data->quality_default = IPP_QUALITY_HIGH;
-  data->color_supported = PAPPL_COLOR_MODE_COLOR;
+  // Spoolers may ask for monochrome or auto; the page still comes as sRGB.
+  data->color_supported =
+      PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR | PAPPL_COLOR_MODE_MONOCHROME;
   data->color_default = PAPPL_COLOR_MODE_COLOR;
   data->content_default = PAPPL_CONTENT_PHOTO;
   data->scaling_default = PAPPL_SCALING_AUTO;

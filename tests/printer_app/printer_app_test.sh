@@ -126,21 +126,25 @@ ipp_print() {
   local out
   out=$(ipptool -tv -d format="$3" -d copies="$4" -f "$2" "$server/ipp/print/$1" "$work/print.test" 2>&1 || true)
   local id
-  id=$(sed -n 's/^ *job-id (integer) = \([0-9]*\)$/\1/p' <<<"$out" | head -1)
+  id=$(sed -n 's/^ *job-id (integer) = \([0-9]*\)$/\1/p' <<<"$out" | sed -n 1p)
   if [ -n "$id" ]; then echo "$id"; else
-    echo "refused $(sed -n 's/^ *status-code = \(.*\)$/\1/p' <<<"$out" | head -1)"
+    echo "refused $(sed -n 's/^ *status-code = \(.*\)$/\1/p' <<<"$out" | sed -n 1p)"
   fi
 }
 
 # job_attr PRINTER JOB NAME
+# (The whole answer is read before it is searched: a reader that stops early
+# would make the pipeline fail.)
 job_attr() {
-  ipptool -tv -d job="$2" "$server/ipp/print/$1" "$work/job.test" 2>/dev/null |
-    sed -n "s/^ *$3 ([^)]*) = //p" | head -1
+  local answer
+  answer=$(ipptool -tv -d job="$2" "$server/ipp/print/$1" "$work/job.test" 2>/dev/null || true)
+  sed -n "s/^ *$3 ([^)]*) = //p" <<<"$answer" | sed -n 1p
 }
 
 printer_attr() {
-  ipptool -tv "$server/ipp/print/$1" "$work/printer.test" 2>/dev/null |
-    sed -n "s/^ *$2 ([^)]*) = //p" | head -1
+  local answer
+  answer=$(ipptool -tv "$server/ipp/print/$1" "$work/printer.test" 2>/dev/null || true)
+  sed -n "s/^ *$2 ([^)]*) = //p" <<<"$answer" | sed -n 1p
 }
 
 job_ended() {
@@ -246,12 +250,19 @@ DefaultAuthType None
 C
   cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
   pids+=($!)
-  wait_until 20 "cupsd on port $cport" lpstat -h "127.0.0.1:$cport" -r
-  lpadmin -h "127.0.0.1:$cport" -p photo -E -v "$server/ipp/print/photo" -m everywhere ||
-    fail "lpadmin could not make a driverless queue"
+  cups_up() { lpstat -h "127.0.0.1:$cport" -r >/dev/null 2>&1; }
+  wait_until 20 "cupsd on port $cport" cups_up
+  # cupsd may still be settling after it answers: the queue is retried briefly.
+  make_queue() { lpadmin -h "127.0.0.1:$cport" -p photo -E -v "$server/ipp/print/photo" -m everywhere; }
+  wait_until 20 "driverless queue (lpadmin)" make_queue
   lp -h "127.0.0.1:$cport" -d photo -n 2 "$work/photo.jpg" >/dev/null || fail "lp refused the photo"
-  cups_done() { lpstat -h "127.0.0.1:$cport" -W completed -o photo | grep -q '^photo-'; }
-  wait_until 60 "completed job in cupsd" cups_done
+  cups_done() { [ -z "$(lpstat -h "127.0.0.1:$cport" -o photo 2>/dev/null)" ]; }
+  wait_until 60 "end of the job in cupsd" cups_done
+  ended=$(job_attr photo 1 job-state)
+  [ "$ended" = completed ] || {
+    tail -20 "$cups/log/error_log" >&2
+    fail "the job from cupsd ended \"$ended\" at the printer application"
+  }
   expect_copies "$out" 1 2
   ;;
 
