@@ -94,20 +94,26 @@ bool WriteLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*
 }
 
 // The job's disk: the spooled page in c/, the printer's settings and tables
-// through a link to its windows folder.
+// as second names (hard links, copies where links cannot be made) in
+// windows/: the engine follows no link out of its disk.
 bool MakeJobFolder(pappl_job_t* job, int printer_id, const std::string& folder) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  std::filesystem::remove_all(folder, ec);
-  std::filesystem::create_directories(folder + "/c", ec);
-  if (ec) {
-    papplJobSetMessage(job, "Cannot create the job folder %s: %s", folder.c_str(),
-                       ec.message().c_str());
-    return false;
+  fs::remove_all(folder, ec);
+  fs::create_directories(folder + "/c", ec);
+  const fs::path from = PrinterFolder(printer_id) + "/windows";
+  for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::end(it); it.increment(ec)) {
+    const fs::path to = folder / fs::path("windows") / fs::relative(it->path(), from, ec);
+    if (it->is_directory(ec)) {
+      fs::create_directories(to, ec);
+    } else if (it->is_regular_file(ec)) {
+      fs::create_hard_link(it->path(), to, ec);
+      if (ec) fs::copy_file(it->path(), to, fs::copy_options::overwrite_existing, ec);
+    }
+    if (ec) break;
   }
-  std::filesystem::create_directory_symlink(PrinterFolder(printer_id) + "/windows",
-                                            folder + "/windows", ec);
   if (ec) {
-    papplJobSetMessage(job, "Cannot link the printer's settings into %s: %s", folder.c_str(),
+    papplJobSetMessage(job, "Cannot lay out the job's disk in %s: %s", folder.c_str(),
                        ec.message().c_str());
     return false;
   }

@@ -7,8 +7,8 @@
 //                                 this application's settings for the printer
 //   STATE/printers/ID/last-page.bmp
 //                                 the page of the printer's last job, as spooled
-//   STATE/jobs/ID-JOB/            one job's disk while it prints: c/abx.1 and a
-//                                 link `windows` to the printer's windows folder
+//   STATE/jobs/ID-JOB/            one job's disk while it prints: c/abx.1 and
+//                                 the printer's windows folder (hard links)
 #pragma once
 
 #include <pappl/pappl.h>
