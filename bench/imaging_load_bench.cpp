@@ -179,12 +179,7 @@ void BM_WholePage(benchmark::State& state) {
       colours.insert(uint32_t(q[0]) | uint32_t(q[1]) << 8 | uint32_t(q[2]) << 16);
     }
   state.counters["colours"] = double(colours.size());  // after the colour match
-  plainpass::Contrast(page.data());
-  plainpass::Saturation(page.data(), luma.data());
-  plainpass::Hue(page.data());
-  plainpass::Convert(page.data(), planes.data());
-  plainpass::Edges(luma.data(), planes.data());
-  plainpass::Limit(planes.data());
+  plainpass::AllSix(page.data(), luma.data(), planes.data());
   if (!std::equal(planes.begin(), planes.end(), g_headPlanes)) state.SkipWithError("differs from the plain forms");
   g_DigitalCamera = 0;
 }

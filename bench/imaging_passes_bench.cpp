@@ -54,12 +54,7 @@ bool SameAsPlainForms(const std::vector<uint8_t>& source) {
   std::vector<uint8_t> page = source;
   std::vector<int16_t> luma(kPageRows * kPageColumns);
   std::vector<int16_t> planes(g_headPlanes, g_headPlanes + kPlaneRows * kPlaneStride);
-  plainpass::Contrast(page.data());
-  plainpass::Saturation(page.data(), luma.data());
-  plainpass::Hue(page.data());
-  plainpass::Convert(page.data(), planes.data());
-  plainpass::Edges(luma.data(), planes.data());
-  plainpass::Limit(planes.data());
+  plainpass::AllSix(page.data(), luma.data(), planes.data());
   return std::equal(planes.begin(), planes.end(), g_headPlanes);
 }
 
@@ -121,12 +116,7 @@ void BM_AllSixPassesPlain(benchmark::State& state) {
     state.PauseTiming();
     page = source;
     state.ResumeTiming();
-    plainpass::Contrast(page.data());
-    plainpass::Saturation(page.data(), luma.data());
-    plainpass::Hue(page.data());
-    plainpass::Convert(page.data(), planes.data());
-    plainpass::Edges(luma.data(), planes.data());
-    plainpass::Limit(planes.data());
+    plainpass::AllSix(page.data(), luma.data(), planes.data());
     benchmark::DoNotOptimize(planes[0]);
   }
 }

@@ -335,6 +335,23 @@ void FindSectorLanes() {
   }
 }
 
+// The bytes of `count` pixels from column c on, red, green and blue in
+// out[channel][pixel]. Grey pixels stay; a factor of zero or below (or one
+// that is infinite) would flatten or reverse the chroma and leave the shift
+// undefined, so such pixels keep their colour too.
+inline void StoreCorrected(int c, int count, const int32_t out[3][4], uint8_t* p) {
+  const RowLanes& L = g_lanes;
+  for (int i = 0; i < count; ++i) {
+    const double s = L.s[c + i];
+    const bool keep = L.sector[c + i] == kGrey || !(s > 0.0) || s == HUGE_VAL;
+    if (keep) continue;
+    uint8_t* q = p + 3 * i;
+    q[2] = uint8_t(out[kR][i]);
+    q[1] = uint8_t(out[kG][i]);
+    q[0] = uint8_t(out[kB][i]);
+  }
+}
+
 void CorrectRow(uint8_t* p) {
   RowLanes& L = g_lanes;
   SplitChannels(p);
@@ -392,10 +409,8 @@ void CorrectRow(uint8_t* p) {
     _mm_storeu_pd(L.a + c, _mm_and_pd(shift, a));
   }
 
-  // Sweep 5: the shift and the bytes. Grey pixels stay; a factor of zero or
-  // below would flatten or reverse the chroma and leave the shift undefined,
-  // so such pixels keep their colour too. The clamp onto 0..255 is max then
-  // min: max(v, 0) gives 0 for a value that is not a number.
+  // Sweep 5: the shift and the bytes. The clamp onto 0..255 is max then min:
+  // max(v, 0) gives 0 for a value that is not a number.
   const __m128d byteMax = _mm_set1_pd(255.0), half = _mm_set1_pd(0.5);
   for (int c = 0; c < kPageColumns; c += 2, p += 6) {
     const SectorConstants& c0 = g_sectorConst[L.sector[c]];
@@ -410,15 +425,7 @@ void CorrectRow(uint8_t* p) {
       v = _mm_min_pd(_mm_max_pd(v, zero), byteMax);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out[ch]), _mm_cvttpd_epi32(_mm_add_pd(v, half)));
     }
-    for (int i = 0; i < 2; ++i) {
-      const double s = L.s[c + i];
-      const bool keep = L.sector[c + i] == kGrey || !(s > 0.0) || s == HUGE_VAL;
-      if (keep) continue;
-      uint8_t* q = p + 3 * i;
-      q[2] = uint8_t(out[kR][i]);
-      q[1] = uint8_t(out[kG][i]);
-      q[0] = uint8_t(out[kB][i]);
-    }
+    StoreCorrected(c, 2, out, p);
   }
 }
 
@@ -596,15 +603,7 @@ VYR_WIDE void CorrectRowWide(uint8_t* p) {
       v = _mm256_min_pd(_mm256_max_pd(v, zero), byteMax);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out[ch]), _mm256_cvttpd_epi32(_mm256_add_pd(v, half)));
     }
-    for (int i = 0; i < 4; ++i) {
-      const double s = L.s[c + i];
-      const bool keep = L.sector[c + i] == kGrey || !(s > 0.0) || s == HUGE_VAL;
-      if (keep) continue;
-      uint8_t* q = p + 3 * i;
-      q[2] = uint8_t(out[kR][i]);
-      q[1] = uint8_t(out[kG][i]);
-      q[0] = uint8_t(out[kB][i]);
-    }
+    StoreCorrected(c, 4, out, p);
   }
 }
 

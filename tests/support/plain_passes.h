@@ -268,6 +268,16 @@ inline void Limit(int16_t* planes) {
     }
 }
 
+// The six in the engine's order.
+inline void AllSix(uint8_t* page, int16_t* luma, int16_t* planes) {
+  Contrast(page);
+  Saturation(page, luma);
+  Hue(page);
+  Convert(page, planes);
+  Edges(luma, planes);
+  Limit(planes);
+}
+
 // ---- Line data ---------------------------------------------------------------------
 
 inline void LineData(int a, const int16_t* planes, uint8_t* lineBuffer) {
