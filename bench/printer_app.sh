@@ -103,7 +103,8 @@ for i in $(seq 20); do
 done
 wait_jobs() {
   for _ in $(seq 600); do
-    [ "$(ls "$work/state/jobs" | wc -l)" = 0 ] && [ -z "$("$bin/vyr-printer-app" jobs -u "ipp://127.0.0.1:$port" -d photo 2>/dev/null)" ] && return
+    "$bin/vyr-printer-app" jobs -u "ipp://127.0.0.1:$port" -d photo 2>/dev/null |
+      grep -qv completed || return
     sleep 0.2
   done
 }
