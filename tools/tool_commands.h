@@ -17,6 +17,8 @@ extern const ToolSpec kSpoolTool;
 int RunSpoolTool(const ToolArgs& args);
 extern const ToolSpec kPreviewTool;
 int RunPreviewTool(const ToolArgs& args);
+extern const ToolSpec kFindPrinterTool;
+int RunFindPrinterTool(const ToolArgs& args);
 extern const ToolSpec kCctTool;
 int RunCctTool(int argc, char** argv);  // argv[0] is "cct"
 
@@ -29,5 +31,6 @@ struct ToolCommand {
 inline constexpr ToolCommand kToolCommands[] = {
     {&kSettingsTool, RunSettingsTool, nullptr}, {&kInitRootTool, RunInitRootTool, nullptr},
     {&kMakeDemoTool, RunMakeDemoTool, nullptr}, {&kSpoolTool, RunSpoolTool, nullptr},
-    {&kPreviewTool, RunPreviewTool, nullptr},   {&kCctTool, nullptr, RunCctTool},
+    {&kPreviewTool, RunPreviewTool, nullptr},   {&kFindPrinterTool, RunFindPrinterTool, nullptr},
+    {&kCctTool, nullptr, RunCctTool},
 };

@@ -1,0 +1,73 @@
+// vyrtool find-printer [PORT]: the parallel ports where the printer answers
+// the identification query, one libieee1284 port name per line. Each port is
+// searched by the engine's own search (lptgate's InitPort over the four port
+// bases) in a process of its own with VYR_PORT=ieee1284:NAME, since the port
+// layer takes its port once per process. With PORT only that port is searched,
+// and the exit status says whether the printer answered (0) or not (1).
+#include <ieee1284.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "lptgate/lptgate.h"
+#include "platform/module.h"
+#include "tools/tool_commands.h"
+
+extern char** environ;
+
+namespace {
+
+// In this process: the port layer has not been used yet, so it takes PORT.
+int SearchOnePort(const std::string& name) {
+  setenv("VYR_PORT", ("ieee1284:" + name).c_str(), 1);
+  HMODULE link = LoadLibraryA("lptgate.dll");
+  auto init = link ? reinterpret_cast<InitPortFn>(GetProcAddress(link, "InitPort")) : nullptr;
+  if (!init) {
+    std::fprintf(stderr, "vyrtool find-printer: the link library lptgate.so cannot be loaded\n");
+    return 2;
+  }
+  return init(0) >= 1 ? 0 : 1;  // 0 or less: the search of all four bases
+}
+
+bool PrinterAnswersOn(const std::string& name) {
+  std::string self = "/proc/self/exe";
+  char* argv[] = {const_cast<char*>("vyrtool"), const_cast<char*>("find-printer"),
+                  const_cast<char*>(name.c_str()), nullptr};
+  pid_t pid;
+  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+const ToolSpec kFindPrinterTool = {
+    .command = "find-printer",
+    .operands = "[PORT]",
+    .minOperands = 0,
+    .maxOperands = 1,
+    .summary = "the parallel ports where the printer answers",
+    .details = "Lists the libieee1284 port names (parport0, ...) where the engine's search finds\n"
+               "the printer, one per line. With PORT only that port is searched: exit status 0\n"
+               "when the printer answers, 1 when not.\n",
+    .options = nullptr,
+    .optionCount = 0,
+};
+
+int RunFindPrinterTool(const ToolArgs& args) {
+  if (!args.operands.empty()) return SearchOnePort(args.operands[0]);
+  struct parport_list ports = {0, nullptr};
+  if (ieee1284_find_ports(&ports, 0) != E1284_OK) return 0;  // no parallel port at all
+  for (int i = 0; i < ports.portc; ++i)
+    if (PrinterAnswersOn(ports.portv[i]->name)) std::printf("%s\n", ports.portv[i]->name);
+  ieee1284_free_ports(&ports);
+  return 0;
+}
