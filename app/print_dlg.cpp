@@ -31,14 +31,15 @@ BOOL CPrintDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   GetWindowText(m_szCaption, sizeof m_szCaption);
 
+  char path[256 + 16] = "c:\\abx.1";
   if (g_bTestPrint) {
-    char path[256 + 16];
     GetSystemDirectoryA(path, 256);
     std::strcat(path, "\\vyrtest.bmp");
-    m_pPageFile = OpenWindowsFile(path, "rb");
-  } else {
-    m_pPageFile = OpenWindowsFile("c:\\abx.1", "rb");
   }
+  m_pPageFile = OpenWindowsFile(path, "rb");
+  // The loader says 2018 when it comes to the page; where it was looked for
+  // is said now.
+  if (m_pPageFile == nullptr) ReportMissingWindowsFile(path);
 
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));

@@ -14,6 +14,7 @@
 // and exact in a double: the sum does not depend on the order of the corners.
 #include "imaging/color_match.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -97,6 +98,11 @@ uint8_t* LoadColorMatchTable() {
     file = OpenWindowsFile(full.c_str(), "rb");
   }
   if (!file) {
+    if (IsPlainFileName(g_MatchFile)) {
+      ReportMissingWindowsFile((std::string(path) + "\\system\\" + g_MatchFile).c_str());
+    } else {
+      std::fprintf(stderr, "vyr: MatchFile \"%s\" is not a plain file name, so it counts as missing\n", g_MatchFile);
+    }
     AfxMessageBox(IDS_MATCH_TABLE_MISSING);
     return nullptr;
   }

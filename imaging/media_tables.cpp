@@ -131,12 +131,13 @@ void LoadMediaTable() {
   char dir[300];
   const unsigned len = GetWindowsDirectoryA(dir, sizeof(dir));
   FILE* file = nullptr;
+  std::string path = "\\system\\media.rtb";
   if (len > 0 && len < sizeof(dir)) {
-    std::string path(dir);
-    path += "\\system\\media.rtb";
+    path = dir + path;
     file = OpenWindowsFile(path.c_str(), "rb");
   }
   if (!file) {
+    ReportMissingWindowsFile(path.c_str());
     AfxMessageBox(IDS_MEDIA_TABLE_MISSING);
     SetMediaDefaults();
     return;

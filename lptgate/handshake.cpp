@@ -11,7 +11,6 @@ uint16_t g_portControlAddr = 0x37A;
 
 namespace {
 
-constexpr uint16_t kBases[4] = {0x3BC, 0x2BC, 0x378, 0x278};
 
 // nInit is held low for this many turns of an empty loop; volatile so the
 // compiler keeps the loop and the printer sees a pulse of some length.
@@ -21,7 +20,7 @@ constexpr uint32_t kInitSpin = 1000;
 
 void SelectPort(int32_t selector) {
   if (selector < 1 || selector > 4) return;
-  const uint16_t base = kBases[selector - 1];
+  const uint16_t base = kParallelPortBases[selector - 1];
   g_portDataAddr = base;
   g_portStatusAddr = uint16_t(base + 1);
   g_portControlAddr = uint16_t(base + 2);

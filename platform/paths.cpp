@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -185,4 +186,28 @@ int DeleteWindowsFile(const char* windowsPath) {
   }
   // Files only, as DeleteFile: never an (empty) folder of the disk.
   return UnlinkBeneath(PathsRoot(), relative);
+}
+
+void ReportMissingWindowsFile(const char* windowsPath) {
+  const char* name = windowsPath ? windowsPath : "";
+  std::string relative;
+  if (!MapBeneathRoot(name, &relative)) {
+    std::fprintf(stderr, "vyr: %s is outside VYR_ROOT (%s), so it counts as missing\n", name, PathsRoot().c_str());
+    return;
+  }
+  // Looked at the way the engine opens it, so the reason is the real one.
+  std::string reason = "cannot be read";
+  const int fd = OpenBeneath(PathsRoot(), relative, O_RDONLY | O_NONBLOCK, 0);
+  if (fd < 0) {
+    const int error = errno;
+    struct stat link {};
+    const bool isLink = lstat(MapWindowsPath(name).c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    reason = error == EXDEV || error == ELOOP || isLink ? "a symbolic link that leads outside VYR_ROOT or nowhere"
+                                                         : std::strerror(error);
+  } else {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) reason = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a plain file";
+    close(fd);
+  }
+  std::fprintf(stderr, "vyr: %s is %s: %s\n", name, MapWindowsPath(name).c_str(), reason.c_str());
 }

@@ -39,3 +39,10 @@ bool IsPlainFileName(const char* name);
 // itself, never what it points to.
 FILE* OpenWindowsFile(const char* windowsPath, const char* mode);
 int DeleteWindowsFile(const char* windowsPath);
+
+// One line on standard error naming the Linux file a Windows path was looked
+// for at and why it cannot be read, e.g.
+//   vyr: c:\abx.1 is /var/lib/vyr/c/abx.1: No such file or directory
+// The engine's numbered messages name no path; this tells a Linux user where
+// the file belongs.
+void ReportMissingWindowsFile(const char* windowsPath);

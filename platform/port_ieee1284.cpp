@@ -10,7 +10,11 @@
 
 #include <ieee1284.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -26,38 +30,82 @@ struct RealPort {
 
 struct Ieee1284Bus {
   bool searched = false;
+  bool saidNoPort = false;
   struct parport_list list = {};
   RealPort ports[kMaxPorts] = {};
   int count = 0;
 };
 
 Ieee1284Bus g_bus;
+Ieee1284Choice g_choice;
+
+bool PpdevPresent();
+
+// Whether the kernel reports a parallel port at all (a driver has claimed
+// one). Without that, libieee1284 offers the legacy addresses as guesses,
+// which cannot be opened on a machine that has no port there.
+bool KernelReportsPorts() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/sys/dev/parport", ec))
+    if (entry.path().filename().string().rfind("parport", 0) == 0) return true;
+  return PpdevPresent();
+}
+
+// Whether the ppdev driver offers its devices (/dev/parport0 and so on).
+bool PpdevPresent() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev", ec))
+    if (entry.path().filename().string().rfind("parport", 0) == 0) return true;
+  return false;
+}
+
+void SayNoPort() {
+  if (g_bus.saidNoPort) return;
+  g_bus.saidNoPort = true;
+  std::fprintf(stderr, "vyr: no parallel port found\n");
+}
 
 void FindPorts() {
   if (g_bus.searched) return;
   g_bus.searched = true;
-  if (ieee1284_find_ports(&g_bus.list, 0) != E1284_OK) {
-    g_bus.list = {};
-    return;
-  }
+  if (ieee1284_find_ports(&g_bus.list, 0) != E1284_OK) g_bus.list = {};
+  const std::string& wanted = g_choice.name;
+  std::string names;
   for (int i = 0; i < g_bus.list.portc && g_bus.count < kMaxPorts; ++i) {
     struct parport* p = g_bus.list.portv[i];
+    names += std::string(names.empty() ? "" : ", ") + p->name;
+    if (!wanted.empty()) {
+      // The one port asked for, at the base it was given, whatever its own
+      // address (a card or an adapter elsewhere).
+      if (wanted == p->name) g_bus.ports[g_bus.count++] = {p, g_choice.base, PortState::Unclaimed};
+      continue;
+    }
     // Only ports at a PC I/O address can be reached by the engine's
     // addresses; anything else (USB adapters) has no base to sit at.
     if (p->base_addr == 0 || p->base_addr > 0xFFFC) continue;
     g_bus.ports[g_bus.count++] = {p, static_cast<uint16_t>(p->base_addr), PortState::Unclaimed};
   }
+  if (g_bus.count > 0) return;
+  if (!wanted.empty() && g_bus.list.portc > 0 && KernelReportsPorts()) {
+    std::fprintf(stderr, "vyr: VYR_PORT=ieee1284:%s: no parallel port of that name (there are: %s)\n",
+                 wanted.c_str(), names.c_str());
+    g_bus.saidNoPort = true;
+    return;
+  }
+  SayNoPort();
 }
 
-const char* Reason(int err) {
-  switch (err) {
-    case E1284_NOTAVAIL: return "not available on this system";
-    case E1284_NOMEM: return "out of memory";
-    case E1284_INIT: return "the port could not be initialised (permissions?)";
-    case E1284_SYS: return "the system refused access (permissions?)";
-    case E1284_INVALIDPORT: return "invalid port";
-    default: return "error";
-  }
+// Why a port could not be opened or claimed, and what to do about it.
+std::string Reason(int err, int sysError) {
+  if (sysError == EACCES || sysError == EPERM)
+    return "permission denied: join the group lp (sudo usermod -aG lp $USER, then log in again)";
+  if (sysError == EBUSY) return "busy: another program or driver is using it (the lp driver, a print spooler)";
+  if (!PpdevPresent() || sysError == ENOENT || sysError == ENODEV || sysError == ENXIO)
+    return "the ppdev driver is not loaded (sudo modprobe ppdev)";
+  const char* what = err == E1284_NOMEM ? "out of memory" : err == E1284_NOTAVAIL ? "not available" : "cannot be opened";
+  std::string reason = std::string(what) + " (libieee1284 error " + std::to_string(err);
+  if (sysError != 0) reason += std::string(", ") + std::strerror(sysError);
+  return reason + ")";
 }
 
 // The port that `addr` belongs to (base .. base + 2), claimed, or null.
@@ -69,14 +117,23 @@ RealPort* PortAt(uint16_t addr, int* reg) {
     *reg = addr - rp.base;
     if (rp.state == PortState::Unclaimed) {
       int caps = 0;
+      errno = 0;
       int err = ieee1284_open(rp.port, 0, &caps);
+      int sysError = errno;
       if (err == E1284_OK) {
+        errno = 0;
         err = ieee1284_claim(rp.port);
+        sysError = errno;
         if (err != E1284_OK) ieee1284_close(rp.port);
       }
       if (err != E1284_OK) {
-        std::fprintf(stderr, "vyr: parallel port %s (0x%03X): %s (%d); treated as absent\n",
-                     rp.port->name, rp.base, Reason(err), err);
+        if (err == E1284_INIT && !KernelReportsPorts()) {
+          // A guessed legacy address with nothing behind it.
+          SayNoPort();
+        } else {
+          std::fprintf(stderr, "vyr: parallel port %s (at 0x%03X): %s; treated as absent\n", rp.port->name,
+                       rp.base, Reason(err, sysError).c_str());
+        }
         rp.state = PortState::Failed;
       } else {
         rp.state = PortState::Claimed;
@@ -148,4 +205,38 @@ constexpr PortOps kIeee1284Ops = {
 
 }  // namespace
 
-PortBackend PortIeee1284Backend() { return PortBackend{&kIeee1284Ops, nullptr}; }
+PortBackend PortIeee1284Backend(const Ieee1284Choice& choice) {
+  if (g_bus.searched && (choice.name != g_choice.name || choice.base != g_choice.base)) RealClose(nullptr);
+  g_choice = choice;
+  return PortBackend{&kIeee1284Ops, nullptr};
+}
+
+bool ParseIeee1284Choice(const std::string& rest, Ieee1284Choice* choice, std::string* error) {
+  *choice = Ieee1284Choice{};
+  if (rest.empty()) return true;
+  if (rest[0] != ':' || rest.size() == 1) {
+    *error = "expected ieee1284 or ieee1284:NAME[@BASE]";
+    return false;
+  }
+  std::string name = rest.substr(1);
+  const size_t at = name.find('@');
+  if (at != std::string::npos) {
+    const std::string base = name.substr(at + 1);
+    name.resize(at);
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(base.c_str(), &end, 0);
+    bool known = false;
+    for (uint16_t b : kParallelPortBases) known = known || value == b;
+    if (base.empty() || *end != '\0' || !known) {
+      *error = "the base \"" + base + "\" is not one the printer is looked for at (0x3BC, 0x2BC, 0x378, 0x278)";
+      return false;
+    }
+    choice->base = static_cast<uint16_t>(value);
+  }
+  if (name.empty()) {
+    *error = "no port name before the '@' (for example parport0)";
+    return false;
+  }
+  choice->name = name;
+  return true;
+}

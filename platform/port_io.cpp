@@ -51,8 +51,15 @@ void SetExitHook() {
 PortBackend ChooseFromEnvironment() {
   const char* env = std::getenv("VYR_PORT");
   std::string choice = env ? env : "";
-  if (choice.empty() || choice == "ieee1284") return PortIeee1284Backend();
-  std::string names = "ieee1284";
+  if (choice.empty()) return PortIeee1284Backend();
+  if (choice.rfind("ieee1284", 0) == 0) {
+    Ieee1284Choice ports;
+    std::string error;
+    if (ParseIeee1284Choice(choice.substr(8), &ports, &error)) return PortIeee1284Backend(ports);
+    std::fprintf(stderr, "vyr: VYR_PORT=%s: %s; no printer port is available\n", choice.c_str(), error.c_str());
+    return Empty();
+  }
+  std::string names = "ieee1284[:NAME[@BASE]]";
   for (int i = 0; i < g_registeredCount; ++i) {
     const std::string name = g_registered[i].name;
     names += " or " + name + "[:options]";

@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <string>
 
+// The four port bases, in the order the link library searches them for the
+// printer (selectors 1..4).
+inline constexpr uint16_t kParallelPortBases[4] = {0x3BC, 0x2BC, 0x378, 0x278};
+
 // A back end's operations: one constant table per kind of back end, filled
 // once and never changed. Every operation gets the instance's context.
 struct PortOps {

@@ -75,6 +75,7 @@ bool ReadTemperatureCurves() {
     }
   }
   if (file == nullptr) {
+    ReportMissingWindowsFile(path);
     AfxMessageBox(IDS_TEMPERATURE_MISSING);
     return false;
   }

@@ -374,5 +374,32 @@ TEST_F(ProgramTest, StdioWritesTheRecordEventsAndSigtermMidPageCancels) {
   EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
 }
 
+TEST_F(ProgramTest, StandardErrorNamesWhatIsMissingAndWhere) {
+  // Numbered messages as ever; standard error adds the Linux path of a
+  // missing data file, and says once that this machine has no parallel port.
+  fs::remove(root_ / "windows" / "system" / "media.rtb");
+  fs::remove(root_ / "c" / "abx.1");
+  fs::path err = dir_ / "stderr";
+  EXPECT_EQ(WEXITSTATUS(RunVyr("1 1 2>'" + err.string() + "'")), 1);
+  EXPECT_THAT(WithPrefix(ReadLines(record_), "message "), ElementsAre("2014 ok", "2018 ok", "2003 ok"));
+  EXPECT_THAT(ReadLines(err),
+              ElementsAre("vyr: c:\\abx.1 is " + (root_ / "c" / "abx.1").string() + ": No such file or directory",
+                          "vyr: C:\\WINDOWS\\system\\media.rtb is " +
+                              (root_ / "windows" / "system" / "media.rtb").string() +
+                              ": No such file or directory"));
+
+  if (fs::exists("/proc/sys/dev/parport") || fs::exists("/dev/parport0"))
+    GTEST_SKIP() << "this machine has a parallel port";
+  fs::copy(DemoDisk(), root_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  for (const char* port : {"ieee1284", "ieee1284:parport1@0x278"}) {
+    SCOPED_TRACE(port);
+    std::string command = std::string("env VYR_ROOT='") + root_.string() + "' VYR_PORT=" + port +
+                          " VYR_UI='record:" + record_.string() + "' VYR_CLOCK=virtual '" + BinDir() + "/vyr' 0 1 2>'" +
+                          err.string() + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 6);
+    EXPECT_THAT(ReadLines(err), ElementsAre("vyr: no parallel port found"));
+  }
+}
+
 }  // namespace
 }  // namespace apptest

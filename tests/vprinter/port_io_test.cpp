@@ -73,6 +73,39 @@ TEST_F(PortChoice, DefaultIsTheRealPorts) {
       ::testing::ExitedWithCode(0), "");
 }
 
+TEST(RealPorts, OnePortByNameAtOneOfTheFourBases) {
+  struct Case {
+    const char* rest;  // what follows "ieee1284" in VYR_PORT
+    bool ok;
+    const char* name;
+    uint16_t base;
+  };
+  const Case cases[] = {
+      {"", true, "", 0x378},
+      {":parport1", true, "parport1", 0x378},
+      {":parport1@0x278", true, "parport1", 0x278},
+      {":parport2@956", true, "parport2", 0x3BC},  // decimal
+      {":parport1@0x300", false, "", 0},           // no printer is looked for there
+      {":parport1@", false, "", 0},
+      {":parport1@0x278x", false, "", 0},
+      {":@0x378", false, "", 0},
+      {":", false, "", 0},
+      {"x", false, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rest);
+    Ieee1284Choice choice;
+    std::string error;
+    EXPECT_EQ(ParseIeee1284Choice(c.rest, &choice, &error), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(choice.name, c.name);
+      EXPECT_EQ(choice.base, c.base);
+    } else {
+      EXPECT_FALSE(error.empty());
+    }
+  }
+}
+
 TEST(RealPorts, WithoutPrinterHardwareEveryReadIsFF) {
   // Reads only: whatever libieee1284 finds here, nothing is written to a port.
   // Ports that are not there, or that this process may not open, read 0xFF.
