@@ -1,6 +1,7 @@
 // vyrtool spool [--root DIR] [--fit|--no-fit] PHOTO: writes a photo as the
 // spooled page c:\abx.1 (DIR/c/abx.1), the 24-bit bitmap the engine prints,
-// bottom row first. libvips reads the photo (JPEG, PNG, TIFF, WebP, BMP and
+// top row first: the engine takes the first stored row as the top of the
+// page, so a bottom-up file would print mirrored top to bottom. libvips reads the photo (JPEG, PNG, TIFF, WebP, BMP and
 // whatever else it knows), turns it upright by its EXIF orientation and
 // converts an embedded colour profile to sRGB. --fit (the default) fills the
 // engine's frame: landscape photos become exactly 640 x 480, portrait ones
@@ -192,7 +193,7 @@ int RunSpoolTool(const ToolArgs& args) {
     pixels[i] = BitmapPixel{rgb[3 * i + 2], rgb[3 * i + 1], rgb[3 * i]};
   g_free(rgb);
 
-  const std::vector<uint8_t> page = BitmapFileBytes(width, height, false, pixels);
+  const std::vector<uint8_t> page = BitmapFileBytes(width, height, /*topRowFirst*/ true, pixels);
   const fs::path target = drive / "abx.1";
   std::string error;
   if (!ReplaceFileBytes(target.string(), page.data(), page.size(), error)) return Fail(photo, error);

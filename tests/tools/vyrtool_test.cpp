@@ -33,13 +33,13 @@ struct Bitmap {
                               static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint8_t>(bytes[at + 3]) << 24);
     };
     width = le32(18);
-    height = le32(22);  // positive: bottom row first
+    height = le32(22);  // the spooled page holds its top row first
     return width > 0 && height > 0 && bytes.size() >= 54 + static_cast<size_t>(Stride() * height);
   }
   int Stride() const { return (width * 3 + 3) / 4 * 4; }
   // {r, g, b} at column x of row y counted from the top.
   std::vector<int> At(int x, int y) const {
-    size_t at = 54 + static_cast<size_t>((height - 1 - y) * Stride() + 3 * x);
+    size_t at = 54 + static_cast<size_t>(y * Stride() + 3 * x);
     return {static_cast<uint8_t>(bytes[at + 2]), static_cast<uint8_t>(bytes[at + 1]), static_cast<uint8_t>(bytes[at])};
   }
 };
