@@ -4,6 +4,8 @@
 // tools list and write them from here.
 #include "settings/settings_table.h"
 
+#include <cstring>
+
 #include "settings/settings.h"
 
 namespace {
@@ -125,3 +127,11 @@ constinit const SettingDescriptor g_settingTable[] = {
 #undef VYR_REAL
 
 const size_t g_settingCount = sizeof g_settingTable / sizeof g_settingTable[0];
+
+const SettingDescriptor* FindSetting(const char* section, const char* key) {
+  for (size_t i = 0; i < g_settingCount; ++i) {
+    const SettingDescriptor& s = g_settingTable[i];
+    if (std::strcmp(s.section, section) == 0 && std::strcmp(s.key, key) == 0) return &s;
+  }
+  return nullptr;
+}

@@ -24,5 +24,8 @@ struct SettingDescriptor {
 extern const SettingDescriptor g_settingTable[];
 extern const size_t g_settingCount;
 
+// The entry of `key` in `section` (names as the table writes them), or nullptr.
+const SettingDescriptor* FindSetting(const char* section, const char* key);
+
 // Size of a Name setting's buffer: 14 characters and the terminating zero.
 constexpr unsigned kSettingNameSize = 15;

@@ -255,7 +255,8 @@ int RunMakeDemoTool(const ToolArgs& args) {
       {system / kMediaSettingsFile, std::vector<uint8_t>(media.begin(), media.end())},
       {system / "media.rtb", MediaTableFile()},
       {system / "tempera.tur", TemperatureFile()},
-      {system / "normal.cct", CctFileBytes(IdentityTable())},
+      // The identity table under the name MatchFile has by default.
+      {system / FindSetting("Image", "MatchFile")->defaultText, CctFileBytes(IdentityTable())},
       {system / "vyrtest.bmp", BitmapFileBytes(kDemoWidth, kDemoHeight, false, page)},
       {drive / "abx.1", BitmapFileBytes(kDemoWidth, kDemoHeight, true, page)},
   };
