@@ -57,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::TheDisk();
   if (size < 4) return -1;
   StatusStream stream{data + 4, size - 4, 0, false};
-  const PortBackend port{.name = "fuzz", .read = ReadStatus, .write = Ignore, .is_port_base = AnyBase,
-                         .close = nullptr, .ctx = &stream};
-  PortInstallBackend(&port);
+  static const PortOps kOps{.name = "fuzz", .read = ReadStatus, .write = Ignore, .is_port_base = AnyBase,
+                            .close = nullptr};
+  PortInstallBackend(PortBackend{&kOps, &stream});
   for (int op = 0; op < 4; ++op) {
     const uint8_t choice = data[op];
     switch (choice % 6) {
@@ -78,6 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       default: LPT_Reset(); break;
     }
   }
-  PortInstallBackend(nullptr);
+  PortInstallBackend(PortBackend{});
   return 0;
 }

@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   // A printer that was made answers its status register.
-  const PortBackend* backend = VirtualPrinterBackend(vp);
+  const PortBackend backend = VirtualPrinterBackend(vp);
   for (uint16_t base : {0x3BC, 0x2BC, 0x378, 0x278})
-    if (backend->is_port_base(backend->ctx, base)) backend->read(backend->ctx, uint16_t(base + 1));
+    if (backend.ops->is_port_base(backend.ctx, base)) backend.ops->read(backend.ctx, uint16_t(base + 1));
   VirtualPrinterDestroy(vp);
   return 0;
 }
