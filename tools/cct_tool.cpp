@@ -45,7 +45,7 @@ const ToolOption kFromIccOptions[] = {
     {"intent", 't', "INTENT", "perceptual (default), relative, saturation or absolute"},
     {"black-point-compensation", 'b', nullptr, "map black to the printer's black"},
 };
-const ToolSpec kFromIccSpec = {
+const ToolSyntax kFromIccSyntax = {
     .command = "cct from-icc",
     .operands = "OUT.cct",
     .minOperands = 1,
@@ -73,7 +73,7 @@ int FromIcc(const ToolArgs& args) {
   }
   if (request.output.empty()) {
     std::fprintf(stderr, "vyrtool cct from-icc: --output PRINTER.icc, the printer's profile, is needed\n%s\n",
-                 ToolUsageLine(kFromIccSpec).c_str());
+                 ToolUsageLine(kFromIccSyntax).c_str());
     return kToolUsageError;
   }
   const std::string out = args.operands[0];
@@ -87,7 +87,7 @@ int FromIcc(const ToolArgs& args) {
   return 0;
 }
 
-const ToolSpec kFromCubeSpec = {
+const ToolSyntax kFromCubeSyntax = {
     .command = "cct from-cube",
     .operands = "LUT.cube OUT.cct",
     .minOperands = 2,
@@ -112,7 +112,7 @@ int FromCube(const ToolArgs& args) {
   return 0;
 }
 
-const ToolSpec kToCubeSpec = {
+const ToolSyntax kToCubeSyntax = {
     .command = "cct to-cube",
     .operands = "IN.cct OUT.cube",
     .minOperands = 2,
@@ -133,7 +133,7 @@ int ToCube(const ToolArgs& args) {
 }
 
 const ToolOption kShowOptions[] = {{"png", 'p', "OUT.png", "a picture of the table's slices"}};
-const ToolSpec kShowSpec = {
+const ToolSyntax kShowSyntax = {
     .command = "cct show",
     .operands = "IN.cct",
     .minOperands = 1,
@@ -159,7 +159,7 @@ int Show(const ToolArgs& args) {
   return std::ferror(stdout) ? 1 : 0;
 }
 
-const ToolSpec kIdentitySpec = {
+const ToolSyntax kIdentitySyntax = {
     .command = "cct identity",
     .operands = "OUT.cct",
     .minOperands = 1,
@@ -176,19 +176,19 @@ int Identity(const ToolArgs& args) {
   return 0;
 }
 
-const ToolCommand kMembers[] = {{&kFromIccSpec, FromIcc, nullptr}, {&kFromCubeSpec, FromCube, nullptr},
-                                {&kToCubeSpec, ToCube, nullptr},   {&kShowSpec, Show, nullptr},
-                                {&kIdentitySpec, Identity, nullptr}};
+const ToolCommand kMembers[] = {{&kFromIccSyntax, FromIcc, nullptr}, {&kFromCubeSyntax, FromCube, nullptr},
+                                {&kToCubeSyntax, ToCube, nullptr},   {&kShowSyntax, Show, nullptr},
+                                {&kIdentitySyntax, Identity, nullptr}};
 
 void PrintFamilyUsage(FILE* out) {
   for (const ToolCommand& member : kMembers)
-    std::fprintf(out, "%s\n", ToolUsageLine(*member.spec).c_str());
+    std::fprintf(out, "%s\n", ToolUsageLine(*member.syntax).c_str());
   std::fprintf(out, "'vyrtool cct SUBCOMMAND --help' tells more.\n");
 }
 
 }  // namespace
 
-const ToolSpec kCctTool = {
+const ToolSyntax kCctTool = {
     .command = "cct",
     .operands = "SUBCOMMAND ...",
     .minOperands = 1,
@@ -206,9 +206,9 @@ int RunCctTool(int argc, char** argv) {
     return 0;
   }
   for (const ToolCommand& member : kMembers) {
-    if (!sub || std::strcmp(sub, member.spec->command + 4) != 0) continue;
+    if (!sub || std::strcmp(sub, member.syntax->command + 4) != 0) continue;
     ToolArgs args;
-    const int status = ParseToolArgs(*member.spec, argc - 1, argv + 1, &args);
+    const int status = ParseToolArgs(*member.syntax, argc - 1, argv + 1, &args);
     return status >= 0 ? status : member.run(args);
   }
   if (sub)

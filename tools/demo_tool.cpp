@@ -216,7 +216,7 @@ std::string SettingsFile(const char* file, const char* heading) {
 
 }  // namespace
 
-const ToolSpec kMakeDemoTool = {
+const ToolSyntax kMakeDemoTool = {
     .command = "make-demo",
     .operands = "DIR",
     .minOperands = 1,

@@ -49,7 +49,7 @@ bool PrinterAnswersOn(const std::string& name) {
 
 }  // namespace
 
-const ToolSpec kFindPrinterTool = {
+const ToolSyntax kFindPrinterTool = {
     .command = "find-printer",
     .operands = "[PORT]",
     .minOperands = 0,

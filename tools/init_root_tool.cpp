@@ -26,7 +26,7 @@ fs::path DefaultsFolder() {
 
 }  // namespace
 
-const ToolSpec kInitRootTool = {
+const ToolSyntax kInitRootTool = {
     .command = "init-root",
     .operands = "DIR",
     .minOperands = 1,

@@ -186,7 +186,7 @@ const ToolOption kPreviewOptions[] = {
     {"png", 'p', "DIR", "write pictures of the stages and of the print into DIR"},
 };
 
-const ToolSpec kPreviewTool = {
+const ToolSyntax kPreviewTool = {
     .command = "preview",
     .operands = "PAGE.bmp",
     .minOperands = 1,

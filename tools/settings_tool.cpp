@@ -43,7 +43,7 @@ const ToolOption kSettingsOptions[] = {
     {"root", 'r', "DIR", "the engine disk to read (default: VYR_ROOT)"},
 };
 
-const ToolSpec kSettingsTool = {
+const ToolSyntax kSettingsTool = {
     .command = "settings",
     .operands = "",
     .minOperands = 0,

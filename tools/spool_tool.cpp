@@ -138,7 +138,7 @@ const ToolOption kSpoolOptions[] = {
     {"no-fit", 'n', nullptr, "keep the photo's own pixels; the engine fits the page"},
 };
 
-const ToolSpec kSpoolTool = {
+const ToolSyntax kSpoolTool = {
     .command = "spool",
     .operands = "PHOTO",
     .minOperands = 1,

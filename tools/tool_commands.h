@@ -1,29 +1,29 @@
-// The commands of vyrtool. Each describes its options once (ToolSpec, parsed
+// The commands of vyrtool. Each describes its options once (ToolSyntax, parsed
 // for it by ParseToolArgs) and runs on what was parsed; each returns the
 // program's exit status. A family of commands (cct) takes the rest of the
-// command line and parses it with the spec of the member named first. A new
-// command adds its spec and function here and one line to kToolCommands.
+// command line and parses it with the syntax of the member named first. A new
+// command adds its syntax and function here and one line to kToolCommands.
 #pragma once
 
 #include "tools/tool_options.h"
 
-extern const ToolSpec kSettingsTool;
+extern const ToolSyntax kSettingsTool;
 int RunSettingsTool(const ToolArgs& args);
-extern const ToolSpec kInitRootTool;
+extern const ToolSyntax kInitRootTool;
 int RunInitRootTool(const ToolArgs& args);
-extern const ToolSpec kMakeDemoTool;
+extern const ToolSyntax kMakeDemoTool;
 int RunMakeDemoTool(const ToolArgs& args);
-extern const ToolSpec kSpoolTool;
+extern const ToolSyntax kSpoolTool;
 int RunSpoolTool(const ToolArgs& args);
-extern const ToolSpec kPreviewTool;
+extern const ToolSyntax kPreviewTool;
 int RunPreviewTool(const ToolArgs& args);
-extern const ToolSpec kFindPrinterTool;
+extern const ToolSyntax kFindPrinterTool;
 int RunFindPrinterTool(const ToolArgs& args);
-extern const ToolSpec kCctTool;
+extern const ToolSyntax kCctTool;
 int RunCctTool(int argc, char** argv);  // argv[0] is "cct"
 
 struct ToolCommand {
-  const ToolSpec* spec;
+  const ToolSyntax* syntax;
   int (*run)(const ToolArgs& args);   // a single command
   int (*family)(int argc, char** argv);  // or a family with members of its own
 };

@@ -11,12 +11,12 @@ namespace {
 constexpr int kLongOnly = 256;
 constexpr int kHelp = kLongOnly - 1;
 
-void PrintHelp(const ToolSpec& spec) {
-  std::printf("%s\n%s\n", ToolUsageLine(spec).c_str(), spec.summary);
-  if (spec.details) std::printf("%s", spec.details);
+void PrintHelp(const ToolSyntax& syntax) {
+  std::printf("%s\n%s\n", ToolUsageLine(syntax).c_str(), syntax.summary);
+  if (syntax.details) std::printf("%s", syntax.details);
   std::printf("\noptions:\n");
-  for (size_t i = 0; i < spec.optionCount; ++i) {
-    const ToolOption& o = spec.options[i];
+  for (size_t i = 0; i < syntax.optionCount; ++i) {
+    const ToolOption& o = syntax.options[i];
     std::string left = o.letter ? std::string("-") + o.letter + ", " : "    ";
     left += std::string("--") + o.name + (o.arg ? std::string(" ") + o.arg : "");
     std::printf("  %-22s %s\n", left.c_str(), o.help);
@@ -24,8 +24,8 @@ void PrintHelp(const ToolSpec& spec) {
   std::printf("  %-22s %s\n", "-h, --help", "this text");
 }
 
-int UsageError(const ToolSpec& spec, const std::string& what) {
-  std::fprintf(stderr, "vyrtool %s: %s\n%s\n", spec.command, what.c_str(), ToolUsageLine(spec).c_str());
+int UsageError(const ToolSyntax& syntax, const std::string& what) {
+  std::fprintf(stderr, "vyrtool %s: %s\n%s\n", syntax.command, what.c_str(), ToolUsageLine(syntax).c_str());
   return kToolUsageError;
 }
 
@@ -45,21 +45,21 @@ int ToolArgs::Last(const char* a, const char* b) const {
   return 0;
 }
 
-std::string ToolUsageLine(const ToolSpec& spec) {
-  std::string line = std::string("usage: vyrtool ") + spec.command;
-  for (size_t i = 0; i < spec.optionCount; ++i) {
-    const ToolOption& o = spec.options[i];
+std::string ToolUsageLine(const ToolSyntax& syntax) {
+  std::string line = std::string("usage: vyrtool ") + syntax.command;
+  for (size_t i = 0; i < syntax.optionCount; ++i) {
+    const ToolOption& o = syntax.options[i];
     line += std::string(" [--") + o.name + (o.arg ? std::string(" ") + o.arg : "") + "]";
   }
-  if (*spec.operands) line += std::string(" ") + spec.operands;
+  if (*syntax.operands) line += std::string(" ") + syntax.operands;
   return line;
 }
 
-int ParseToolArgs(const ToolSpec& spec, int argc, char** argv, ToolArgs* args) {
+int ParseToolArgs(const ToolSyntax& syntax, int argc, char** argv, ToolArgs* args) {
   std::vector<struct option> longs;
   std::string shorts = ":h";  // ':' first: a missing argument is reported as ':'
-  for (size_t i = 0; i < spec.optionCount; ++i) {
-    const ToolOption& o = spec.options[i];
+  for (size_t i = 0; i < syntax.optionCount; ++i) {
+    const ToolOption& o = syntax.options[i];
     int value = o.letter ? o.letter : kLongOnly + static_cast<int>(i);
     longs.push_back({o.name, o.arg ? required_argument : no_argument, nullptr, value});
     if (o.letter) shorts += std::string(1, o.letter) + (o.arg ? ":" : "");
@@ -74,7 +74,7 @@ int ParseToolArgs(const ToolSpec& spec, int argc, char** argv, ToolArgs* args) {
     int c = getopt_long(argc, argv, shorts.c_str(), longs.data(), &index);
     if (c == -1) break;
     if (c == 'h' || c == kHelp) {
-      PrintHelp(spec);
+      PrintHelp(syntax);
       return 0;
     }
     if (c == '?' || c == ':') {
@@ -82,22 +82,22 @@ int ParseToolArgs(const ToolSpec& spec, int argc, char** argv, ToolArgs* args) {
       const char* word = argv[optind - 1];
       std::string option = optopt ? std::string("-") + static_cast<char>(optopt) : word;
       if (std::strncmp(word, "--", 2) == 0) option = std::string(word).substr(0, std::string(word).find('='));
-      return UsageError(spec, c == ':' ? "option " + option + " needs an argument"
+      return UsageError(syntax, c == ':' ? "option " + option + " needs an argument"
                                        : "unknown option " + option);
     }
     const ToolOption* found = nullptr;
-    for (size_t i = 0; i < spec.optionCount; ++i) {
-      const ToolOption& o = spec.options[i];
+    for (size_t i = 0; i < syntax.optionCount; ++i) {
+      const ToolOption& o = syntax.options[i];
       if ((o.letter && c == o.letter) || c == kLongOnly + static_cast<int>(i)) found = &o;
     }
-    if (!found) return UsageError(spec, "unexpected option");
+    if (!found) return UsageError(syntax, "unexpected option");
     args->options.emplace_back(found->name, found->arg ? optarg : "");
   }
   for (int i = optind; i < argc; ++i) args->operands.push_back(argv[i]);
   int count = static_cast<int>(args->operands.size());
-  if (count < spec.minOperands)
-    return UsageError(spec, std::string("missing ") + spec.operands);
-  if (count > spec.maxOperands)
-    return UsageError(spec, "unexpected argument \"" + args->operands[spec.maxOperands] + "\"");
+  if (count < syntax.minOperands)
+    return UsageError(syntax, std::string("missing ") + syntax.operands);
+  if (count > syntax.maxOperands)
+    return UsageError(syntax, "unexpected argument \"" + args->operands[syntax.maxOperands] + "\"");
   return -1;
 }

@@ -1,5 +1,5 @@
 // One option parser for every vyrtool command. A command describes its
-// options and operands once (ToolSpec); the parser (getopt_long) gives it
+// options and operands once (ToolSyntax); the parser (getopt_long) gives it
 // --help, the usage line, and error messages that name "vyrtool COMMAND".
 #pragma once
 
@@ -15,7 +15,7 @@ struct ToolOption {
   const char* help;  // one line
 };
 
-struct ToolSpec {
+struct ToolSyntax {
   const char* command;   // "preview"
   const char* operands;  // "PAGE.bmp", shown in the usage line; "" for none
   int minOperands;
@@ -45,7 +45,7 @@ constexpr int kToolUsageError = 64;
 // command should run; otherwise the exit status to end with at once: 0 after
 // --help (usage on standard output), kToolUsageError after a message
 // "vyrtool COMMAND: ..." and the usage line on standard error.
-int ParseToolArgs(const ToolSpec& spec, int argc, char** argv, ToolArgs* args);
+int ParseToolArgs(const ToolSyntax& syntax, int argc, char** argv, ToolArgs* args);
 
 // "usage: vyrtool COMMAND [--opt ARG] ... OPERANDS"
-std::string ToolUsageLine(const ToolSpec& spec);
+std::string ToolUsageLine(const ToolSyntax& syntax);

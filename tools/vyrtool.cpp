@@ -11,7 +11,7 @@ namespace {
 void PrintUsage(FILE* out) {
   std::fprintf(out, "usage: vyrtool COMMAND [OPTIONS] [ARGS]\n       vyrtool --help | --version\n\ncommands:\n");
   for (const ToolCommand& command : kToolCommands)
-    std::fprintf(out, "  %-10s %s\n", command.spec->command, command.spec->summary);
+    std::fprintf(out, "  %-10s %s\n", command.syntax->command, command.syntax->summary);
   std::fprintf(out, "\n'vyrtool COMMAND --help' tells more. See vyrtool(1).\n");
 }
 
@@ -33,10 +33,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const ToolCommand& command : kToolCommands) {
-    if (std::strcmp(first, command.spec->command) != 0) continue;
+    if (std::strcmp(first, command.syntax->command) != 0) continue;
     if (command.family) return command.family(argc - 1, argv + 1);
     ToolArgs args;
-    int status = ParseToolArgs(*command.spec, argc - 1, argv + 1, &args);
+    int status = ParseToolArgs(*command.syntax, argc - 1, argv + 1, &args);
     return status >= 0 ? status : command.run(args);
   }
   std::fprintf(stderr, "vyrtool: unknown %s \"%s\" (try 'vyrtool --help')\n", first[0] == '-' ? "option" : "command",
