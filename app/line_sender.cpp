@@ -1,15 +1,15 @@
 // One line of the current copy per call: the blank lead-in lines, the head
 // data of the page's lines, blank run-out lines, then the page end (the page
-// line layout of protocol.h). Keeps the
+// line layout of base/printer_protocol.h). Keeps the
 // progress bar, the percentage and the elapsed time up to date every 20 lines.
 #include <cstdio>
 #include <cstring>
 
 #include "app/exit_status.h"
 #include "app/print_dlg.h"
+#include "base/resource_ids.h"
 #include "imaging/line_data.h"
 #include "imaging/page_buffers.h"
-#include "langres/resource_ids.h"
 #include "platform/clock.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"

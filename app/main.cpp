@@ -21,10 +21,12 @@ void PrintUsage() {
       "(0 or absent: 1), then deletes the spooled pages abx.1 .. abx.PAGEFILES (default 1).\n"
       "Anything after the two numbers prints the test page vyrtest.bmp instead.\n"
       "Environment: VYR_ROOT, VYR_PORT, VYR_UI (terminal, stdio, record:FILE), VYR_CLOCK,\n"
-      "VYR_ANSWERS. Exit status: 0 printed, 1 failed, 4 printer needs attention,\n"
-      "5 cancelled, 6 printer not found, 64 usage error. See vyr(1).\n"
+      "VYR_ANSWERS. See vyr(1).\n"
       "  -h, --help     this text\n"
-      "      --version  the version\n");
+      "      --version  the version\n"
+      "Exit status:\n");
+  // One line per status, "  CODE  MEANING": scripts read them from here.
+  for (const ExitStatusMeaning& row : kExitStatuses) std::printf("  %2d  %s\n", int(row.status), row.meaning);
 }
 
 // -1 when argv[1] is no option of ours, else the exit status.

@@ -10,30 +10,10 @@
 #include "app/program_resources.h"
 #include "framework/resources.h"
 #include "imaging/page_buffers.h"
+#include "langres/languages.h"
 #include "settings/settings.h"
 
 namespace {
-
-struct LanguageRow {
-  const char* prefix;   // beginning of the locale name
-  const char* library;  // language module
-};
-
-const LanguageRow kLanguages[] = {
-    {"Dutch", "vyr_dut.dll"},   {"German", "vyr_ger.dll"},  {"Spanish", "vyr_spa.dll"},
-    {"French", "vyr_fre.dll"},  {"Italian", "vyr_ita.dll"},
-};
-
-// Language codes of Linux locale names and the English language names the
-// engine's locale tests are written in.
-struct LocaleLanguage {
-  const char* code;
-  const char* name;
-};
-
-const LocaleLanguage kLocaleLanguages[] = {
-    {"nl", "Dutch"}, {"de", "German"}, {"es", "Spanish"}, {"fr", "French"}, {"it", "Italian"},
-};
 
 // Scans one number of the command line into `digits` (at most two kept).
 void ScanNumber(const char* cmdLine, size_t* pos, char digits[3]) {
@@ -85,7 +65,7 @@ const char* SwitchToUserLocale() {
 
   // "de_DE.UTF-8" -> code "de", rest "_DE.UTF-8".
   size_t codeLength = std::strcspn(value, "_.@");
-  for (const LocaleLanguage& language : kLocaleLanguages) {
+  for (const Language& language : kLanguages) {
     if (codeLength == std::strlen(language.code) &&
         std::strncmp(value, language.code, codeLength) == 0) {
       std::snprintf(name, sizeof name, "%s%s", language.name, value + codeLength);
@@ -98,12 +78,12 @@ const char* SwitchToUserLocale() {
 
 HMODULE LoadLanguageModule(const char* localeName) {
   HMODULE module = nullptr;
-  for (const LanguageRow& row : kLanguages) {
-    if (std::strncmp(localeName, row.prefix, std::strlen(row.prefix)) == 0) {
-      module = LoadLibraryA(row.library);
+  for (const Language& language : kLanguages) {
+    if (std::strncmp(localeName, language.name, std::strlen(language.name)) == 0) {
+      module = LoadLibraryA(language.module);
     }
   }
-  if (module == nullptr) module = LoadLibraryA("vyr_eng.dll");
+  if (module == nullptr) module = LoadLibraryA(kEnglish.module);
   return module;
 }
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/resource_ids.h"
 #include "framework/dialog.h"
-#include "langres/resource_ids.h"
 
 // The job timer: every tick advances the job by one step or one line.
 constexpr UINT_PTR kJobTimerId = 1225;

@@ -10,11 +10,12 @@
 #include "app/exit_status.h"
 #include "app/print_app.h"
 #include "app/print_dlg.h"
+#include "base/resource_ids.h"
 #include "framework/afx.h"
+#include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
-#include "imaging/media_tables.h"
-#include "langres/resource_ids.h"
+#include "langres/languages.h"
 #include "platform/clock.h"
 #include "printer/printer_commands.h"
 
@@ -36,23 +37,12 @@ constexpr uint32_t kReadyWaitMs = 25000;
 constexpr int kCopyGapPolls = 400;
 constexpr uint32_t kCopyGapPollMs = 50;
 
-struct CopyLabelFormat {
-  const char* prefix;
-  const char* format;
-};
-
-const CopyLabelFormat kCopyLabels[] = {
-    {"Dutch", "  Kopie %d van %d"},  {"German", "  Kopie %d von %d"},
-    {"Spanish", "  Copia %d de %d"}, {"French", "  Copier %d de %d"},
-    {"Italian", "  Copia %d di %d"},
-};
-
 }  // namespace
 
 void FormatCopyLabelFor(const char* localeName, int copy, int copies, char* label, size_t size) {
-  const char* format = "  Copy %d of %d";
-  for (const CopyLabelFormat& row : kCopyLabels) {
-    if (std::strncmp(localeName, row.prefix, std::strlen(row.prefix)) == 0) format = row.format;
+  const char* format = kEnglish.copyLabel;
+  for (const Language& language : kLanguages) {
+    if (std::strncmp(localeName, language.name, std::strlen(language.name)) == 0) format = language.copyLabel;
   }
   std::snprintf(label, size, format, copy, copies);
 }

@@ -6,9 +6,9 @@
 
 #include <vector>
 
+#include "base/printer_protocol.h"
 #include "lptgate/lptgate.h"
 #include "platform/module.h"
-#include "printer/protocol.h"
 #include "support/virtual_printer.h"
 
 namespace {

@@ -30,7 +30,7 @@ uint8_t ReadStatus(void* ctx, uint16_t addr) {
   return s->low ? kFreeAckLow : kFreeAckHigh;
 }
 void Ignore(void*, uint16_t, uint8_t) {}
-bool AnyBase(void*, uint16_t base) { return base == 0x3BC || base == 0x2BC || base == 0x378 || base == 0x278; }
+bool AnyBase(void*, uint16_t base) { return IsParallelPortBase(base); }
 
 // One block with room for exactly its data, so a write past it is caught.
 int32_t RunBlock(uint16_t direction, uint16_t length) {

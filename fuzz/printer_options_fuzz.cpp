@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "platform/port_io.h"
 #include "vprinter/virtual_printer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // A printer that was made answers its status register.
   const PortBackend backend = VirtualPrinterBackend(vp);
-  for (uint16_t base : {0x3BC, 0x2BC, 0x378, 0x278})
+  for (uint16_t base : kParallelPortBases)
     if (backend.ops->is_port_base(backend.ctx, base)) backend.ops->read(backend.ctx, uint16_t(base + 1));
   VirtualPrinterDestroy(vp);
   return 0;

@@ -19,8 +19,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/bitmap_file.h"
+#include "base/resource_ids.h"
 #include "framework/afx.h"
-#include "langres/resource_ids.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
 
@@ -80,11 +81,6 @@ void BuildCornerWeights(float (*corner)[8], const float wLower[kClasses], const 
       }
 }
 
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 // Reads and flips the table named by MatchFile into a fresh block; nullptr
 // (message shown) when it cannot.
 uint8_t* LoadColorMatchTable() {
@@ -106,14 +102,15 @@ uint8_t* LoadColorMatchTable() {
     AfxMessageBox(IDS_MATCH_TABLE_MISSING);
     return nullptr;
   }
-  uint8_t header[54];
+  uint8_t header[kBitmapHeaderBytes];
   if (std::fread(header, 1, sizeof(header), file) != sizeof(header)) {
     std::fclose(file);
     AfxMessageBox(IDS_MATCH_TABLE_SHORT);
     return nullptr;
   }
-  const uint32_t fileSize = ReadU32(header + 2);
-  const uint32_t dataOffset = ReadU32(header + 10);
+  const BitmapHeader fields = DecodeBitmapHeader(header);
+  const uint32_t fileSize = fields.fileSize;
+  const uint32_t dataOffset = fields.dataOffset;
   // A size below the data offset promises no data at all, and fewer than
   // 1089 rows of 100 bytes would leave lattice points unread: a short table.
   if (fileSize < dataOffset || fileSize - dataOffset < kTableBytes) {

@@ -15,9 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/resource_ids.h"
 #include "framework/afx.h"
 #include "imaging/vector_paths.h"
-#include "langres/resource_ids.h"
 
 #if VYR_AVX2_PASSES
 #include <immintrin.h>

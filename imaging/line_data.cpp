@@ -1,6 +1,6 @@
 // Head data of one printed line. The head has eleven rows of elements, each
 // one byte of every 16-byte cell of the line (the head-row table of
-// protocol.h). A head row prints one dye and lies a fixed number of lines
+// base/printer_protocol.h). A head row prints one dye and lies a fixed number of lines
 // behind the first row (its delay), so it takes its values from the page
 // column a - delay, with page row i at cell i + offset. A dye's 10-bit level
 // is split over that dye's rows as 8-bit values by complementary roundings:
@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/printer_protocol.h"
 #include "imaging/page_buffers.h"
-#include "printer/protocol.h"
 
 namespace {
 

@@ -14,8 +14,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/little_endian.h"
+#include "base/resource_ids.h"
 #include "framework/afx.h"
-#include "langres/resource_ids.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
 
@@ -25,7 +26,6 @@ int16_t g_mediaToneTables[3][257];
 
 namespace {
 
-constexpr size_t kMediaFileBytes = sizeof(MediaTable);  // 720
 constexpr int kNodes = 65;
 // Entries are signed 16-bit; a node beyond that range (only from absurd
 // ratios together with a limit beyond it) is held at its edge, not wrapped.
@@ -38,27 +38,6 @@ void SetMediaDefaults() {
     for (int c = 0; c < 6; c += 2) {
       g_mediaTable.level[c][row] = 320;      // level at page value 32
       g_mediaTable.level[c + 1][row] = 720;  // level at page value 224
-    }
-  }
-}
-
-// The file image is little-endian, column after column.
-void DecodeMediaTable(const uint8_t* bytes) {
-  for (int c = 0; c < 3; ++c) {
-    for (int row = 0; row < kMediaRows; ++row) {
-      const uint8_t* p = bytes + (c * kMediaRows + row) * 4;
-      const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-      float f;
-      std::memcpy(&f, &bits, sizeof(f));
-      g_mediaTable.sensitivity[c][row] = f;
-    }
-  }
-  const uint8_t* levels = bytes + 3 * kMediaRows * 4;
-  for (int c = 0; c < 6; ++c) {
-    for (int row = 0; row < kMediaRows; ++row) {
-      const uint8_t* p = levels + (c * kMediaRows + row) * 2;
-      g_mediaTable.level[c][row] = static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
     }
   }
 }
@@ -150,7 +129,7 @@ void LoadMediaTable() {
     SetMediaDefaults();
     return;
   }
-  DecodeMediaTable(bytes);
+  DecodeMediaTable(bytes, g_mediaTable);
 }
 
 void BuildMediaToneTables() {
@@ -160,4 +139,27 @@ void BuildMediaToneTables() {
                  g_GLimit);
   BuildToneTable(2, g_sensY, g_TDTY, g_TDBY, g_BBase128, g_B4Ratio, g_B240Ratio, g_B256Ratio,
                  g_BLimit);
+}
+
+// The file image is little-endian, column after column: the three
+// sensitivity columns, then the six level columns.
+namespace {
+size_t SensitivityAt(int c, int row) { return static_cast<size_t>(c * kMediaRows + row) * 4; }
+size_t LevelAt(int c, int row) { return 3 * kMediaRows * 4 + static_cast<size_t>(c * kMediaRows + row) * 2; }
+}  // namespace
+
+void DecodeMediaTable(const uint8_t* bytes, MediaTable& table) {
+  for (int c = 0; c < 3; ++c)
+    for (int row = 0; row < kMediaRows; ++row) table.sensitivity[c][row] = LoadLeFloat(bytes + SensitivityAt(c, row));
+  for (int c = 0; c < 6; ++c)
+    for (int row = 0; row < kMediaRows; ++row)
+      table.level[c][row] = static_cast<int16_t>(LoadLe16(bytes + LevelAt(c, row)));
+}
+
+void EncodeMediaTable(const MediaTable& table, uint8_t* bytes) {
+  for (int c = 0; c < 3; ++c)
+    for (int row = 0; row < kMediaRows; ++row) StoreLeFloat(bytes + SensitivityAt(c, row), table.sensitivity[c][row]);
+  for (int c = 0; c < 6; ++c)
+    for (int row = 0; row < kMediaRows; ++row)
+      StoreLe16(bytes + LevelAt(c, row), static_cast<uint16_t>(table.level[c][row]));
 }

@@ -2,6 +2,7 @@
 // and the BaseMedia settings.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int kMediaRows = 30;
@@ -11,8 +12,14 @@ struct MediaTable {
   float sensitivity[3][kMediaRows];  // cyan, magenta, yellow
   int16_t level[6][kMediaRows];      // cyan@32, cyan@224, magenta@32, magenta@224, yellow@32, yellow@224
 };
-static_assert(sizeof(MediaTable) == 720);
+constexpr size_t kMediaFileBytes = 720;
+static_assert(sizeof(MediaTable) == kMediaFileBytes);
 extern MediaTable g_mediaTable;
+
+// The table from its kMediaFileBytes file bytes, and back: the one layout
+// the engine reads and vyrtool make-demo writes.
+void DecodeMediaTable(const uint8_t* bytes, MediaTable& table);
+void EncodeMediaTable(const MediaTable& table, uint8_t* bytes);
 
 // Picked sensitivities: cyan, magenta, yellow.
 extern float g_mediaSensitivity[3];

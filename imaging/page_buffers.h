@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "printer/protocol.h"
+#include "base/printer_protocol.h"
 
 class CWnd;
 

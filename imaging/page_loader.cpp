@@ -12,16 +12,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/bitmap_file.h"
+#include "base/resource_ids.h"
 #include "framework/afx.h"
 #include "imaging/color_match.h"
-#include "imaging/page_buffers.h"
 #include "imaging/dot_filter.h"
-#include "langres/resource_ids.h"
+#include "imaging/page_buffers.h"
 #include "settings/settings.h"
 
 namespace {
 
-constexpr int kHeaderBytes = 54;  // 14-byte file header + 40-byte information header
 constexpr uint8_t kWhite = 255;
 // The three stored rows of working memory may take at most this much. The
 // frame samples at most 640 columns of a row and their neighbours, so a row
@@ -31,11 +31,6 @@ constexpr int64_t kMaxWorkingBytes = int64_t{64} << 20;
 
 void SetProgress(CWnd* progress, int pos) {
   if (progress) progress->SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos));
-}
-
-int32_t ReadS32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
 }
 
 uint8_t* LoadPixel(int row, int col) { return g_loadBuffer + row * kPageStride + col * 3; }
@@ -183,29 +178,28 @@ bool PlaceReduced(SourceBitmap& src, int frameRows, int frameCols) {
 // the message to show on failure (0 when placed) and whether the frame is
 // portrait.
 unsigned PlaceBitmap(FILE* file, bool& portrait) {
-  uint8_t* header = static_cast<uint8_t*>(std::malloc(kHeaderBytes));
+  uint8_t* header = static_cast<uint8_t*>(std::malloc(kBitmapHeaderBytes));
   if (!header) return IDS_OUT_OF_MEMORY;
   const long start = std::ftell(file);
-  if (start < 0 || std::fread(header, 1, kHeaderBytes, file) != kHeaderBytes) {
+  if (start < 0 || std::fread(header, 1, kBitmapHeaderBytes, file) != kBitmapHeaderBytes) {
     std::free(header);
     return IDS_PAGE_NOT_24_BIT;
   }
-  const uint16_t bitsPerPixel = static_cast<uint16_t>(header[28] | header[29] << 8);
-  const int32_t width = ReadS32(header + 18);
-  const int32_t height = ReadS32(header + 22);
-  const int32_t compression = ReadS32(header + 30);
+  const BitmapHeader fields = DecodeBitmapHeader(header);
   std::free(header);
+  const int32_t width = fields.width;
+  const int32_t height = fields.height;
   // Only plain 24-bit rows are understood. A negative height marks rows stored
   // top row first, which is how every page is read anyway.
-  if (bitsPerPixel != 24 || compression != 0 || width <= 0 || height == 0 || height == INT32_MIN)
+  if (fields.bitsPerPixel != 24 || fields.compression != 0 || width <= 0 || height == 0 || height == INT32_MIN)
     return IDS_PAGE_NOT_24_BIT;
 
   SourceBitmap src{};
   src.file = file;
-  src.pixelStart = start + kHeaderBytes;
+  src.pixelStart = start + kBitmapHeaderBytes;
   src.width = width;
   src.height = height < 0 ? -static_cast<int64_t>(height) : height;
-  src.rowSize = (3 * src.width + 3) / 4 * 4;
+  src.rowSize = BitmapRowBytes(src.width);
   src.held[0] = src.held[1] = src.held[2] = -1;
 
   // The file must hold every row it promises.
@@ -215,7 +209,7 @@ unsigned PlaceBitmap(FILE* file, bool& portrait) {
   const int64_t available = static_cast<int64_t>(end) - src.pixelStart;
   if (src.rowSize > available / src.height) return IDS_PAGE_NOT_24_BIT;
 
-  if (3 * src.rowSize > kMaxWorkingBytes) return 2016;
+  if (3 * src.rowSize > kMaxWorkingBytes) return IDS_OUT_OF_MEMORY;
   src.rows = static_cast<uint8_t*>(std::calloc(3, static_cast<size_t>(src.rowSize)));
   if (!src.rows) return IDS_OUT_OF_MEMORY;
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/resource_ids.h"
 #include "framework/resources.h"
-#include "langres/resource_ids.h"
 
 constexpr uint32_t kProgressDialogId = IDD_PRINT_DIALOG;
 constexpr uint32_t kPrinterIconId = IDR_MAINFRAME;

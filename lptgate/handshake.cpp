@@ -4,10 +4,10 @@
 
 #include "platform/port_io.h"
 
-// Before InitPort selects a port everything works on base 0x378.
-uint16_t g_portDataAddr = 0x378;
-uint16_t g_portStatusAddr = 0x379;
-uint16_t g_portControlAddr = 0x37A;
+// Before InitPort selects a port everything works on the default base.
+uint16_t g_portDataAddr = kDefaultPortBase;
+uint16_t g_portStatusAddr = kDefaultPortBase + 1;
+uint16_t g_portControlAddr = kDefaultPortBase + 2;
 
 namespace {
 

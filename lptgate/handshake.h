@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "printer/protocol.h"
+#include "base/printer_protocol.h"
 
 // Status register bits as read. BUSY reads inverted: 1 = the printer is free.
 constexpr uint8_t kStatusNotBusy = 0x80;

@@ -5,10 +5,10 @@
 
 #include <cstring>
 
+#include "base/printer_protocol.h"
 #include "lptgate/handshake.h"
 #include "platform/clock.h"
 #include "platform/port_io.h"
-#include "printer/protocol.h"
 
 #define LPTGATE_EXPORT __attribute__((visibility("default")))
 

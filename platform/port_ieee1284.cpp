@@ -225,10 +225,14 @@ bool ParseIeee1284Choice(const std::string& rest, Ieee1284Choice* choice, std::s
     name.resize(at);
     char* end = nullptr;
     const unsigned long value = std::strtoul(base.c_str(), &end, 0);
-    bool known = false;
-    for (uint16_t b : kParallelPortBases) known = known || value == b;
-    if (base.empty() || *end != '\0' || !known) {
-      *error = "the base \"" + base + "\" is not one the printer is looked for at (0x3BC, 0x2BC, 0x378, 0x278)";
+    if (base.empty() || *end != '\0' || value > 0xFFFF || !IsParallelPortBase(static_cast<uint32_t>(value))) {
+      *error = "the base \"" + base + "\" is not one the printer is looked for at (";
+      for (uint16_t b : kParallelPortBases) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%03X", b);
+        *error += std::string(b == kParallelPortBases[0] ? "" : ", ") + hex;
+      }
+      *error += ")";
       return false;
     }
     choice->base = static_cast<uint16_t>(value);

@@ -16,7 +16,7 @@
 
 struct Ieee1284Choice {
   std::string name;       // empty: every port at its own base
-  uint16_t base = 0x378;  // where the named port is placed
+  uint16_t base = kDefaultPortBase;  // where the named port is placed
 };
 
 // Reads the text that follows "ieee1284" in VYR_PORT: "" or ":NAME[@BASE]",

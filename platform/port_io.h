@@ -16,6 +16,15 @@
 // The four port bases, in the order the link library searches them for the
 // printer (selectors 1..4).
 inline constexpr uint16_t kParallelPortBases[4] = {0x3BC, 0x2BC, 0x378, 0x278};
+// The base used until something else is chosen: the link library's before
+// InitPort selects one, the virtual printer's, a named real port's.
+inline constexpr uint16_t kDefaultPortBase = kParallelPortBases[2];  // 0x378
+
+constexpr bool IsParallelPortBase(uint32_t address) {
+  for (uint16_t base : kParallelPortBases)
+    if (address == base) return true;
+  return false;
+}
 
 // A back end's operations: one constant table per kind of back end, filled
 // once and never changed. Every operation gets the instance's context.

@@ -5,6 +5,8 @@
 
 #include <pappl/pappl.h>
 
+#include "base/frame.h"
+
 inline constexpr char kDriverName[] = "vyr";
 
 // The application's one driver, for papplMainloop and the system.
@@ -13,9 +15,9 @@ inline pappl_pr_driver_t g_drivers[] = {
 };
 inline constexpr int kDriverCount = 1;
 
-// Frame of the engine in pixels, upright.
-inline constexpr int kFrameWidth = 480;
-inline constexpr int kFrameHeight = 640;
+// The engine's frame in pixels, upright: on its side.
+inline constexpr int kFrameWidth = kFrameRows;
+inline constexpr int kFrameHeight = kFrameColumns;
 
 // Fills the driver data for a printer printing the frame at `dpi`.
 void FillDriverData(pappl_pr_driver_data_t* data, int dpi);

@@ -343,23 +343,23 @@ bool RunEngine(pappl_job_t* job, const std::string& job_folder, const std::strin
     return false;
   }
   switch (code) {
-    case kEnginePrinted:
+    case kExitPrinted:
       run.SetReasons(PAPPL_PREASON_NONE);
       SetPrinterMessage(run.printer_id, "");
       run.CopiesDone(copies);
       papplJobSetMessage(job, "Printed %d cop%s.", copies, copies == 1 ? "y" : "ies");
       return true;
-    case kEngineCancelled:
+    case kExitCancelled:
       papplJobSetMessage(job, "Cancelled.");
       if (!papplJobIsCanceled(job)) papplJobCancel(job);
       return false;
-    case kEngineNotFound:
+    case kExitPrinterNotFound:
       run.SetReasons(PAPPL_PREASON_OFFLINE);
       SetPrinterMessage(run.printer_id, said.empty() ? "The printer was not found." : said);
       papplJobSetMessage(job, "Printer not found: %s",
                          said.empty() ? "no printer answered on the port." : said.c_str());
       return false;
-    case kEngineNeedsAttention: {
+    case kExitPrinterAttention: {
       // The fault is the reason; what the engine said after it is its consequence.
       const std::string& why = run.fault_message.empty() ? said : run.fault_message;
       SetPrinterMessage(run.printer_id, why);
@@ -367,7 +367,7 @@ bool RunEngine(pappl_job_t* job, const std::string& job_folder, const std::strin
                          why.empty() ? "it did not take the job." : why.c_str());
       return false;
     }
-    case kEngineFailed:
+    case kExitFailed:
       papplJobSetMessage(job, "The job failed: %s",
                          said.empty() ? "the engine could not print the page." : said.c_str());
       return false;

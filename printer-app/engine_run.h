@@ -9,17 +9,8 @@
 
 #include <string>
 
+#include "base/exit_status.h"
 #include "printer-app/printer_settings.h"
-
-// The engine's exit statuses.
-enum EngineStatus : int {
-  kEnginePrinted = 0,
-  kEngineFailed = 1,
-  kEngineNeedsAttention = 4,
-  kEngineCancelled = 5,
-  kEngineNotFound = 6,
-  kEngineUsage = 64,
-};
 
 // Runs the engine for `job` on the page already spooled in `job_folder`.
 // True when every copy printed; otherwise the job's message says why (and

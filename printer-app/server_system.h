@@ -5,7 +5,8 @@
 #include <pappl/pappl.h>
 
 inline constexpr char kAppName[] = "vyr-printer-app";
-inline constexpr char kAppVersion[] = "1.0";
+// The project's version, as `vyr --version` gives it.
+inline constexpr char kAppVersion[] = VYR_VERSION;
 
 // papplMainloop's system callback. Options beyond PAPPL's usual server
 // options: state-directory=DIR (default: $STATE_DIRECTORY as systemd sets it,

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "base/frame.h"
 #include "printer-app/driver.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/printer_settings.h"
@@ -115,11 +116,12 @@ bool ServePage(pappl_client_t* client, void* data) {
                         "once)</td></tr>\n"
                         "<tr><th><label for=\"dpi\">Print resolution:</label></th>"
                         "<td><input type=\"number\" name=\"dpi\" min=\"%d\" max=\"%d\" value=\"%d\"> "
-                        "dpi (the 640 &times; 480 picture prints %.2f &times; %.2f in)</td></tr>\n"
+                        "dpi (the %d &times; %d picture prints %.2f &times; %.2f in)</td></tr>\n"
                         "<tr><th></th><td><input type=\"submit\" value=\"Save Changes\"></td></tr>\n"
                         "</tbody></table></form>\n",
                         kMaxRetryMinutes, settings.fault_retry_minutes, kMinDpi, kMaxDpi,
-                        settings.dpi, 640.0 / settings.dpi, 480.0 / settings.dpi);
+                        settings.dpi, kFrameColumns, kFrameRows, double(kFrameColumns) / settings.dpi,
+                        double(kFrameRows) / settings.dpi);
   papplClientHTMLPuts(client, "<h2 class=\"title\">Engine settings</h2>\n<p>Read from ");
   Escape(client, PrinterFolder(id) + "/windows/system");
   papplClientHTMLPuts(client, " (edit the files there; each job reads them afresh):</p>\n<pre>");

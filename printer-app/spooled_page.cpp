@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/bitmap_file.h"
+#include "base/bitmap_file.h"
 
 bool WriteSpooledPage(const RasterPage& page, const std::string& path) {
   if (page.width <= 0 || page.height <= 0 ||

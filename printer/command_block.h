@@ -1,14 +1,14 @@
 // Filling the header of the shared transfer block. Every printer command the
 // program sends begins with kCommandLead; the second byte is the operation and
-// the third its operand (see protocol.h). Each sequence fills all seven header bytes itself before
+// the third its operand (see base/printer_protocol.h). Each sequence fills all seven header bytes itself before
 // it sends, so nothing a previous command left in the block can leak into the
 // next one; the result byte (offset 7) belongs to the link library.
 #pragma once
 
 #include <cstdint>
 
+#include "base/printer_protocol.h"
 #include "printer/printer_commands.h"
-#include "printer/protocol.h"
 
 inline void BuildCommandBlock(uint16_t direction, uint16_t length, uint8_t operation,
                               uint8_t operand) {

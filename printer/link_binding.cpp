@@ -2,8 +2,8 @@
 // loads it by name when a job starts and reaches it only through the five
 // export pointers below.
 
+#include "base/resource_ids.h"
 #include "framework/afx.h"
-#include "langres/resource_ids.h"
 #include "printer/printer_commands.h"
 
 HMODULE g_hLinkLibrary = nullptr;

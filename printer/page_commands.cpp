@@ -1,9 +1,9 @@
 // The commands that frame a print: the wait until the printer reports itself
 // ready, the start and end of each copy's page, and the end of the run.
 
+#include "base/resource_ids.h"
 #include "framework/afx.h"
 #include "framework/dialog.h"
-#include "langres/resource_ids.h"
 #include "platform/clock.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"

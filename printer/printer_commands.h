@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "base/printer_protocol.h"
 #include "lptgate/lptgate.h"
 #include "platform/module.h"
-#include "printer/protocol.h"
 
 // ---- Link binding ------------------------------------------------------------
 extern HMODULE g_hLinkLibrary;

@@ -2,8 +2,8 @@
 // read back and written only when the printer holds something else. The
 // printer's status lines are not consulted here.
 
+#include "base/resource_ids.h"
 #include "framework/afx.h"
-#include "langres/resource_ids.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"
 

@@ -3,8 +3,8 @@
 // that reach the operator; a printer that is merely busy is left to the
 // caller to poll again.
 
+#include "base/resource_ids.h"
 #include "framework/afx.h"
-#include "langres/resource_ids.h"
 #include "printer/printer_commands.h"
 
 namespace {

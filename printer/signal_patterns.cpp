@@ -24,7 +24,9 @@ constexpr SignalPattern kStartB = {0xFF, 0x4A, 0x0A, 0x5A, 0x1A, 0x7A, 0x3A, 0x6
 constexpr SignalPattern kExit = {0xFF, 0x4A, 0x0A, 0x5A, 0x1A, 0x7A, 0x3A, 0x6A, 0x2A,
                                  0x4A, 0x0A, 0x5A, 0x1A, 0x7A, 0x3A, 0x5A, 0x1A, 0xFF};
 
-constexpr uint16_t kSignalBases[] = {0x378, 0x3BC, 0x278, 0x2BC};
+// The bases in the order the patterns go out: 0x378, 0x3BC, 0x278, 0x2BC.
+constexpr uint16_t kSignalBases[] = {kParallelPortBases[2], kParallelPortBases[0], kParallelPortBases[3],
+                                     kParallelPortBases[1]};
 
 void WritePattern(uint16_t base, bool isPort, const SignalPattern& pattern) {
   for (uint8_t byte : pattern) {

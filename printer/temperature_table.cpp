@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/resource_ids.h"
 #include "framework/afx.h"
 #include "imaging/media_tables.h"
-#include "langres/resource_ids.h"
 #include "platform/paths.h"
 #include "printer/command_block.h"
 #include "printer/printer_commands.h"
+#include "printer/temperature_file.h"
 
 namespace {
 
@@ -19,7 +20,6 @@ constexpr int kCurvePoints = kTemperaturePoints;
 // Every curve is scaled so that this point maps to the head parameter times
 // the sensitivity.
 constexpr int kReferencePoint = 36;
-constexpr int kCurveFileBytes = 3 * kCurvePoints * 4;  // 852
 
 // v + 0.5 with the fraction dropped, limited to 0..255 however large. The
 // limits are applied to the double, so a value outside the integer range
@@ -51,15 +51,6 @@ bool CurveIsUsable(const float (&curve)[kCurvePoints]) {
   return true;
 }
 
-float DecodeLittleEndianFloat(const uint8_t* bytes) {
-  const uint32_t bits = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-                        (static_cast<uint32_t>(bytes[2]) << 16) |
-                        (static_cast<uint32_t>(bytes[3]) << 24);
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 // Reads the three curves; false (after IDS_TEMPERATURE_MISSING or IDS_TEMPERATURE_SHORT) unless all 852
 // bytes were there.
 bool ReadTemperatureCurves() {
@@ -79,18 +70,14 @@ bool ReadTemperatureCurves() {
     AfxMessageBox(IDS_TEMPERATURE_MISSING);
     return false;
   }
-  uint8_t raw[kCurveFileBytes];
+  uint8_t raw[kTemperatureFileBytes];
   const size_t got = std::fread(raw, 1, sizeof raw, file);
   std::fclose(file);
   if (got < sizeof raw) {
     AfxMessageBox(IDS_TEMPERATURE_SHORT);
     return false;
   }
-  for (int c = 0; c < 3; ++c) {
-    for (int i = 0; i < kCurvePoints; ++i) {
-      g_temperatureCurves[c][i] = DecodeLittleEndianFloat(raw + 4 * (c * kCurvePoints + i));
-    }
-  }
+  DecodeTemperatureFile(raw, g_temperatureCurves);
   return true;
 }
 

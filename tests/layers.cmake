@@ -1,10 +1,8 @@
 # The layer order: a folder's files include only headers of their own folder
-# and of the folders below it. The two vocabulary headers include nothing of
-# ours and may be used from any layer. Run as a test:
+# and of the folders below it, with no exemption. Run as a test:
 #   cmake -DROOT=<source dir> -P tests/layers.cmake
 cmake_minimum_required(VERSION 3.25)
-set(layers printer-app tools app langres printer imaging settings lptgate vprinter framework platform)
-set(vocabulary printer/protocol.h langres/resource_ids.h)
+set(layers printer-app tools app langres printer imaging settings lptgate vprinter framework platform base)
 
 set(faults "")
 list(LENGTH layers count)
@@ -18,20 +16,13 @@ foreach(i RANGE ${last})
     foreach(line ${includes})
       string(REGEX REPLACE "^#include \"(([a-z_-]+)/[^\"]+)\".*" "\\1" header "${line}")
       string(REGEX REPLACE "/.*" "" folder "${header}")
-      if(header IN_LIST vocabulary OR folder IN_LIST allowed)
+      if(folder IN_LIST allowed)
         continue()
       endif()
       file(RELATIVE_PATH name ${ROOT} ${file})
       list(APPEND faults "${name} includes ${header}")
     endforeach()
   endforeach()
-endforeach()
-
-foreach(header ${vocabulary})
-  file(STRINGS ${ROOT}/${header} includes REGEX "^#include \"")
-  if(includes)
-    list(APPEND faults "${header} is vocabulary but includes ${includes}")
-  endif()
 endforeach()
 
 if(faults)

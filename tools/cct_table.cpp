@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tools/bitmap_file.h"
+#include "base/bitmap_file.h"
 #include "tools/whole_file.h"
 
 namespace {
@@ -10,11 +10,6 @@ namespace {
 // A value is clipped when limiting it changes its byte: beyond half a level
 // outside 0..1.
 constexpr double kClipSlack = 0.5 / 255.0;
-
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 
 }  // namespace
 
@@ -69,12 +64,14 @@ std::vector<uint8_t> CctFileBytes(const CctTable& table) {
 bool ReadCctFile(const std::string& path, CctTable& table, std::string& error) {
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(path, bytes, error)) return false;
-  if (bytes.size() < 54) {
-    error = path + ": " + std::to_string(bytes.size()) + " bytes, shorter than the 54-byte bitmap headers";
+  if (bytes.size() < kBitmapHeaderBytes) {
+    error = path + ": " + std::to_string(bytes.size()) + " bytes, shorter than the " +
+            std::to_string(kBitmapHeaderBytes) + "-byte bitmap headers";
     return false;
   }
-  const uint32_t fileSize = ReadU32(&bytes[2]);
-  const uint32_t dataOffset = ReadU32(&bytes[10]);
+  const BitmapHeader fields = DecodeBitmapHeader(bytes.data());
+  const uint32_t fileSize = fields.fileSize;
+  const uint32_t dataOffset = fields.dataOffset;
   if (fileSize > bytes.size()) {
     error = path + ": field 'file size' (byte 2) says " + std::to_string(fileSize) + " bytes, the file holds " +
             std::to_string(bytes.size());

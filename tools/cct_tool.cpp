@@ -68,13 +68,13 @@ int FromIcc(const ToolArgs& args) {
     if (request.intent < 0) {
       std::fprintf(stderr, "vyrtool cct from-icc: --intent %s: perceptual, relative, saturation or absolute\n",
                    intent);
-      return kToolUsageError;
+      return kExitUsage;
     }
   }
   if (request.output.empty()) {
     std::fprintf(stderr, "vyrtool cct from-icc: --output PRINTER.icc, the printer's profile, is needed\n%s\n",
                  ToolUsageLine(kFromIccSyntax).c_str());
-    return kToolUsageError;
+    return kExitUsage;
   }
   const std::string out = args.operands[0];
   CctTable table;
@@ -216,5 +216,5 @@ int RunCctTool(int argc, char** argv) {
   else
     std::fprintf(stderr, "vyrtool cct: no subcommand given\n");
   PrintFamilyUsage(stderr);
-  return kToolUsageError;
+  return kExitUsage;
 }

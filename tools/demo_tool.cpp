@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "base/bitmap_file.h"
+#include "base/frame.h"
+#include "imaging/media_tables.h"
+#include "printer/temperature_file.h"
 #include "settings/settings_table.h"
-#include "tools/bitmap_file.h"
 #include "tools/cct_table.h"
 #include "tools/tool_commands.h"
 #include "tools/whole_file.h"
@@ -21,25 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kDemoWidth = 640;
-constexpr int kDemoHeight = 480;
+// The page fills the frame exactly, so the engine takes it as it is.
+constexpr int kDemoWidth = kFrameColumns;
+constexpr int kDemoHeight = kFrameRows;
 
 using Pixel = BitmapPixel;
-
-void Put16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
-  v[at] = static_cast<uint8_t>(x);
-  v[at + 1] = static_cast<uint8_t>(x >> 8);
-}
-
-void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v[at + static_cast<size_t>(i)] = static_cast<uint8_t>(x >> (8 * i));
-}
-
-void PutFloat(std::vector<uint8_t>& v, size_t at, float x) {
-  uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  Put32(v, at, bits);
-}
 
 uint8_t Clamp8(double v) {
   if (v <= 0.0) return 0;
@@ -137,7 +126,7 @@ std::vector<Pixel> DemoPage() {
     }
   }
 
-  for (int r = 420; r < 480; ++r) {
+  for (int r = 420; r < kDemoHeight; ++r) {
     for (int c = 0; c < kDemoWidth; ++c) {
       bool dark;
       if (c < 320) {
@@ -165,34 +154,36 @@ std::vector<Pixel> DemoPage() {
 // at page value 128 the tone tables rise steadily from black to white. The
 // other rows step around them as other media would.
 std::vector<uint8_t> MediaTableFile() {
-  std::vector<uint8_t> out(720, 0);
+  MediaTable table{};
   for (int colour = 0; colour < 3; ++colour) {
-    for (int row = 0; row < 30; ++row) {
-      float sensitivity = static_cast<float>(1.0 + (row - 6) * 0.02);
-      PutFloat(out, static_cast<size_t>(colour * 120 + row * 4), sensitivity);
+    for (int row = 0; row < kMediaRows; ++row) {
+      table.sensitivity[colour][row] = static_cast<float>(1.0 + (row - 6) * 0.02);
     }
   }
   for (int column = 0; column < 6; ++column) {
     bool at224 = column % 2 == 1;
-    for (int row = 0; row < 30; ++row) {
+    for (int row = 0; row < kMediaRows; ++row) {
       int level = at224 ? 720 + (row - 3) * 12 : 110 + (row - 3) * 3;
-      Put16(out, static_cast<size_t>(360 + column * 60 + row * 2), static_cast<uint16_t>(level));
+      table.level[column][row] = static_cast<int16_t>(level);
     }
   }
+  std::vector<uint8_t> out(kMediaFileBytes);
+  EncodeMediaTable(table, out.data());
   return out;
 }
 
 // Head temperature curves: cyan, magenta, yellow, 71 points each, 1.0 at the
 // reference point 36 and rising gently through it.
 std::vector<uint8_t> TemperatureFile() {
-  std::vector<uint8_t> out(852, 0);
+  float curves[3][kTemperaturePoints];
   const double slope[3] = {0.0060, 0.0055, 0.0065};
   for (int colour = 0; colour < 3; ++colour) {
-    for (int i = 0; i < 71; ++i) {
-      float v = static_cast<float>(1.0 + (i - 36) * slope[colour]);
-      PutFloat(out, static_cast<size_t>(colour * 284 + i * 4), v);
+    for (int i = 0; i < kTemperaturePoints; ++i) {
+      curves[colour][i] = static_cast<float>(1.0 + (i - 36) * slope[colour]);
     }
   }
+  std::vector<uint8_t> out(kTemperatureFileBytes);
+  EncodeTemperatureFile(curves, out.data());
   return out;
 }
 

@@ -16,7 +16,7 @@
 //   levels.i16   head levels after the conversion (yellow, magenta, cyan)
 //   final.i16    head levels after edge enhancement and the level limit
 //   lines.bin    the data bytes of every line block, as sent (the page line
-//                layout of printer/protocol.h)
+//                layout of base/printer_protocol.h)
 // --png DIR writes loaded.png, passed.png, plane_cyan.png, plane_magenta.png,
 // plane_yellow.png (each head plane in grey, as the print shows it: level 1020
 // white paper, level 0 full dye) and print.png (the print as the head data
@@ -31,6 +31,7 @@
 #include <iterator>
 #include <vector>
 
+#include "base/printer_protocol.h"
 #include "framework/afx.h"
 #include "framework/ui_backend.h"
 #include "imaging/line_data.h"
@@ -39,7 +40,6 @@
 #include "imaging/page_passes.h"
 #include "platform/module.h"
 #include "platform/paths.h"
-#include "printer/protocol.h"
 #include "settings/settings.h"
 #include "tools/tool_commands.h"
 #include "vprinter/print_picture.h"

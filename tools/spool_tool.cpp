@@ -20,7 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/bitmap_file.h"
+#include "base/bitmap_file.h"
+#include "base/frame.h"
 #include "tools/tool_commands.h"
 #include "tools/whole_file.h"
 
@@ -28,10 +29,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The engine's frame and the largest photo taken (a bomb of a picture would
-// otherwise take gigabytes before anything could be said).
-constexpr int kFrameLong = 640;
-constexpr int kFrameShort = 480;
+// The largest photo taken (a bomb of a picture would otherwise take
+// gigabytes before anything could be said).
 constexpr double kMaxPixels = 100e6;
 
 // Owns one VipsImage reference.
@@ -174,8 +173,8 @@ int RunSpoolTool(const ToolArgs& args) {
   if (!LoadUpright(photo, image, why)) return Fail(photo, why);
   if (fit) {
     const bool portrait = image.get()->Ysize > image.get()->Xsize;
-    const int width = portrait ? kFrameShort : kFrameLong;
-    const int height = portrait ? kFrameLong : kFrameShort;
+    const int width = portrait ? kFrameRows : kFrameColumns;
+    const int height = portrait ? kFrameColumns : kFrameRows;
     if (vips_thumbnail_image(image.get(), image.out(), width, "height", height, "crop", VIPS_INTERESTING_CENTRE,
                              nullptr) != 0)
       return Fail(photo, VipsReason());

@@ -26,7 +26,7 @@ void PrintHelp(const ToolSyntax& syntax) {
 
 int UsageError(const ToolSyntax& syntax, const std::string& what) {
   std::fprintf(stderr, "vyrtool %s: %s\n%s\n", syntax.command, what.c_str(), ToolUsageLine(syntax).c_str());
-  return kToolUsageError;
+  return kExitUsage;
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/exit_status.h"
+
 struct ToolOption {
   const char* name;  // long name, without "--"
   char letter;       // short letter, or 0
@@ -38,12 +40,9 @@ struct ToolArgs {
   int Last(const char* a, const char* b) const;
 };
 
-// The exit status of every usage error of vyrtool (as for vyr).
-constexpr int kToolUsageError = 64;
-
 // Parses argv[1..] (argv[0] is the command's name). Returns -1 when the
 // command should run; otherwise the exit status to end with at once: 0 after
-// --help (usage on standard output), kToolUsageError after a message
+// --help (usage on standard output), kExitUsage after a message
 // "vyrtool COMMAND: ..." and the usage line on standard error.
 int ParseToolArgs(const ToolSyntax& syntax, int argc, char** argv, ToolArgs* args);
 

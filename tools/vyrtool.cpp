@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "vyrtool: no command given\n");
     PrintUsage(stderr);
-    return kToolUsageError;
+    return kExitUsage;
   }
   const char* first = argv[1];
   if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0 || std::strcmp(first, "help") == 0) {
@@ -41,5 +41,5 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "vyrtool: unknown %s \"%s\" (try 'vyrtool --help')\n", first[0] == '-' ? "option" : "command",
                first);
-  return kToolUsageError;
+  return kExitUsage;
 }

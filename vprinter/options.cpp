@@ -103,7 +103,7 @@ bool ApplyOptions(VirtualPrinter* vp, const std::string& text, std::string* erro
     if (key == "absent" && eq == std::string::npos) vp->absent = true;
     else if (key == "never_ready" && eq == std::string::npos) vp->neverReady = true;
     else if (key == "base") {
-      ok = ParseNumber(value, &n) && (n == 0x378 || n == 0x278 || n == 0x3BC || n == 0x2BC);
+      ok = ParseNumber(value, &n) && IsParallelPortBase(n);
       vp->base = uint16_t(n);
     } else if (key == "out") {
       ok = !value.empty();

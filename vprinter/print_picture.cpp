@@ -10,7 +10,7 @@
 namespace {
 
 // The head rows, their delays, cell offsets and the mirrored odd lines are
-// the head-row table of protocol.h.
+// the head-row table of base/printer_protocol.h.
 constexpr size_t kWideBytes = kLeadInLineBytes;  // the blank lines that open a page
 constexpr size_t kNarrowBytes = kLineBytes;      // every other line
 

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "printer/protocol.h"
+#include "base/printer_protocol.h"
 
 constexpr int kPrintRows = kHeadPositions;  // page rows: across the head (picture height)
 constexpr int kPrintColumns = kHeadColumns;  // page columns: along the feed (picture width)

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "printer/protocol.h"
+#include "base/printer_protocol.h"
+#include "platform/port_io.h"
 #include "vprinter/virtual_printer.h"
 
 namespace vprinter {
@@ -106,7 +107,7 @@ uint32_t RecordImageLine(VirtualPrinter* vp, const std::vector<uint8_t>& data);
 
 struct VirtualPrinter {
   // ---- options ----
-  uint16_t base = 0x378;
+  uint16_t base = kDefaultPortBase;
   std::string outDir;
   uint32_t busyReads = 2;
   uint32_t readyAfterMs = 0;

@@ -1,8 +1,9 @@
 // The numbers of the program's resources, named once for the language modules
 // that carry them and the code that uses them: the messages and captions (the
 // keys of every module's string table), the progress dialog and its items,
-// and the printer icon. Vocabulary only, including nothing of ours, so any
-// layer may use it.
+// and the printer icon. In the lowest layer: the framework below the engine
+// shows them, the language modules carry them, the printer application reads
+// them in the engine's event stream.
 #pragma once
 
 #include <cstdint>

@@ -2,14 +2,14 @@
 // command bytes of every block, the parameters and what they hold, the
 // printer's identification, the status codes, and how a page is laid out as
 // image lines on the head. The engine, the link library, the virtual printer,
-// the tools and the tests all take these from here.
-//
-// This header is vocabulary only and includes nothing of ours, so any layer
-// may use it (the link library and the virtual printer sit below the rest of
-// the printer layer).
+// the tools and the tests all take these from here (it sits in the lowest
+// layer because the link library and the virtual printer, below the rest of
+// the printer layer, speak it too).
 #pragma once
 
 #include <cstdint>
+
+#include "base/frame.h"
 
 // ---- Blocks ------------------------------------------------------------------
 // A block is three command bytes, then (in the data phase) the data the
@@ -106,9 +106,9 @@ constexpr int kLastDataLine = kPageLines - kRunOutLines - 1;  // 692
 constexpr uint8_t kBlankByte = 0xFF;
 
 // The head prints kHeadRows rows of elements across kHeadColumns page columns
-// (one per line) and kHeadPositions page rows (one per cell).
-constexpr int kHeadColumns = 640;
-constexpr int kHeadPositions = 480;
+// (one per line) and kHeadPositions page rows (one per cell): the frame.
+constexpr int kHeadColumns = kFrameColumns;
+constexpr int kHeadPositions = kFrameRows;
 
 // The eleven head rows, grouped by delay as they sit on the head: the byte of
 // a cell each one occupies, its dye, how many lines it trails the first row
