@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/exit_status.h"
+#include "framework/afx.h"
 #include "app/print_dlg.h"
 #include "base/resource_ids.h"
 #include "imaging/line_data.h"
@@ -28,7 +29,10 @@ int32_t CPrintDlg::SendNextLine() {
   if (g_nLine >= kPageLines) {
     // The page counts as complete either way; a page end the printer did not
     // take means the copy may not have printed.
-    if (SendPageEnd() != 1) NoteJobEnd(kExitPrinterAttention);
+    if (SendPageEnd() != 1)
+      NoteJobEnd(kExitPrinterAttention);
+    else
+      AfxReportPrinted(m_nCopiesDone + 1, m_nCopies);
     return 2;
   }
 
@@ -41,6 +45,11 @@ int32_t CPrintDlg::SendNextLine() {
   }
 
   if (g_nLine == kPageLines - 1 && m_pPercentText != nullptr) m_pPercentText->SetWindowText("100 %");
+
+  // Programs that run the engine follow the lines at the progress's pace,
+  // and see the last one.
+  if (g_nLine % kProgressEveryLines == 0 || g_nLine == kPageLines - 1)
+    AfxReportLines(g_nLine + 1, kPageLines);
 
   if (g_nLine % kProgressEveryLines == 0) {
     int percent = static_cast<int>(static_cast<double>(g_nLine) / kPageLines * 100.0);

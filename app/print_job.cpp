@@ -228,6 +228,7 @@ void CPrintDlg::OnTimer(UINT_PTR) {
 
   if (m_bCopyStarted == 0) {
     KillTimer(kJobTimerId);
+    AfxReportCopy(m_nCopiesDone + 1, m_nCopies);
     if (okButton != nullptr) okButton->EnableWindow(FALSE);
     if (m_nCopiesDone == 0 && !StartCopy()) return;
     if (!WaitReadyAndStartPage()) return;

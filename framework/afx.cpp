@@ -32,6 +32,26 @@ int AfxMessageBox(UINT idPrompt, UINT type, UINT idHelp) {
   return yes ? IDYES : IDNO;
 }
 
+namespace {
+
+void ReportJobEvent(DialogEventKind kind, int value, int count) {
+  const UiBackend* ui = UiCurrent();
+  if (!ui || !ui->job_event) return;
+  DialogEvent event;
+  event.kind = kind;
+  event.value = value;
+  event.count = count;
+  ui->job_event(ui->ctx, event);
+}
+
+}  // namespace
+
+void AfxReportCopy(int copy, int copies) { ReportJobEvent(DialogEventKind::kCopy, copy, copies); }
+void AfxReportLines(int line, int lines) { ReportJobEvent(DialogEventKind::kLine, line, lines); }
+void AfxReportPrinted(int copy, int copies) {
+  ReportJobEvent(DialogEventKind::kPrinted, copy, copies);
+}
+
 void CWnd::SetWindowText(const char* text) {
   m_text = text ? text : "";
   const UiBackend* ui = UiCurrent();

@@ -59,6 +59,15 @@ class CString {
 // (the number itself when left at its default). Returns IDOK, IDYES or IDNO.
 int AfxMessageBox(UINT idPrompt, UINT type = MB_OK, UINT idHelp = static_cast<UINT>(-1));
 
+// ---- The job's progress -----------------------------------------------------
+
+// For programs that run the engine (the record and stdio streams): copy
+// `copy` of `copies` begins; the printer has taken `line` of a copy's `lines`
+// lines; copy `copy` of `copies` reached the printer.
+void AfxReportCopy(int copy, int copies);
+void AfxReportLines(int line, int lines);
+void AfxReportPrinted(int copy, int copies);
+
 // ---- Windows ---------------------------------------------------------------
 
 using HICON = const void*;

@@ -5,11 +5,8 @@
 //                  time on one line; questions asked on the terminal, or taken
 //                  from VYR_ANSWERS when there is none (then messages go to
 //                  standard error). Ctrl-C is the dialog's close box.
-//   record:FILE    no screen; every event written to FILE as one UTF-8 line:
-//                    caption TEXT | progress N | text ITEM TEXT |
-//                    enable ITEM 0|1 | message NUMBER ok |
-//                    message NUMBER yesno yes|no | end ok|cancel
-//                  answers from VYR_ANSWERS.
+//   record:FILE    no screen; every event written to FILE as one UTF-8 line
+//                  (framework/dialog_events.h); answers from VYR_ANSWERS.
 //   stdio          for programs that run the engine: the record events on
 //                  standard output, flushed at once, and nothing else there;
 //                  a question is the unfinished line "message NUMBER yesno "
@@ -18,6 +15,8 @@
 // With every back end, SIGINT and SIGTERM are the dialog's close box (see
 // CDialog). VYR_ANSWERS is a comma-separated list of NUMBER=yes|no (default: no).
 #pragma once
+
+#include "framework/dialog_events.h"
 
 struct UiBackend {
   const char* name;
@@ -34,6 +33,11 @@ struct UiBackend {
   bool (*message)(void* ctx, unsigned number, const char* text, bool yesno);
   // The modal dialog ended with OK (true) or cancel (false). Never blocks.
   void (*dialog_end)(void* ctx, bool ok);
+  // The job's own progress for programs that run the engine: copy N of M
+  // begins, N lines taken, copy N printed (kCopy, kLine, kPrinted). A screen
+  // shows these through the caption and items already. May be null. Never
+  // blocks.
+  void (*job_event)(void* ctx, const DialogEvent& event);
   // Polled by the dialog's message loop between timer ticks: true once when
   // the user asked to close the dialog with a close box of the back end's
   // own (a window's). May be null: SIGINT and SIGTERM need no back end.

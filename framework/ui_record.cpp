@@ -1,4 +1,5 @@
-// The record format, one UTF-8 line per event, in two back ends:
+// The record format (framework/dialog_events.h), one UTF-8 line per event,
+// in two back ends:
 //   record:FILE  every event appended to FILE. The file is opened for each
 //                line and closed again, so a line is on disk before the engine
 //                goes on (a crash loses nothing) and a reader may empty the
@@ -10,10 +11,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "framework/dialog_events.h"
 #include "framework/ui_backend.h"
 #include "platform/console.h"
 
@@ -60,14 +63,6 @@ void Write(void* ctx, const std::string& text, bool end = true) {
   std::fclose(f);
 }
 
-// One event per line: a line break inside a text would split it.
-std::string OneLine(const char* text) {
-  std::string s = text ? text : "";
-  for (char& c : s)
-    if (c == '\n' || c == '\r') c = ' ';
-  return s;
-}
-
 // One line of standard input (at most 63 bytes kept): yes or no. End of
 // input, a read cut short by a close signal, or anything that is not a yes
 // word count as No.
@@ -83,41 +78,68 @@ bool ReadAnswerLine() {
   return UiParseAnswer(line.c_str(), &yes) && yes;
 }
 
-void RecordCaption(void* ctx, const char* text) { Write(ctx, "caption " + OneLine(text)); }
+void Put(void* ctx, const DialogEvent& event) { Write(ctx, EncodeDialogEvent(event)); }
 
-void RecordProgress(void* ctx, int /*item*/, int pos) { Write(ctx, "progress " + std::to_string(pos)); }
+// An event of `kind` with a number (message number or item) and a text.
+DialogEvent Event(DialogEventKind kind, uint32_t number = 0, const char* text = nullptr) {
+  DialogEvent event;
+  event.kind = kind;
+  event.number = number;
+  event.item = static_cast<int32_t>(number);
+  event.text = text ? text : "";
+  return event;
+}
+
+void RecordCaption(void* ctx, const char* text) { Put(ctx, Event(DialogEventKind::kCaption, 0, text)); }
+
+void RecordProgress(void* ctx, int /*item*/, int pos) {
+  DialogEvent event = Event(DialogEventKind::kProgress);
+  event.value = pos;
+  Put(ctx, event);
+}
 
 void RecordItemText(void* ctx, int item, const char* text) {
-  Write(ctx, "text " + std::to_string(item) + " " + OneLine(text));
+  Put(ctx, Event(DialogEventKind::kItemText, static_cast<uint32_t>(item), text));
 }
 
 void RecordItemEnable(void* ctx, int item, bool enabled) {
-  Write(ctx, "enable " + std::to_string(item) + (enabled ? " 1" : " 0"));
+  DialogEvent event = Event(DialogEventKind::kItemEnable, static_cast<uint32_t>(item));
+  event.flag = enabled;
+  Put(ctx, event);
 }
 
-// A question on standard output shows as the unfinished line
-// "message NUMBER yesno " until the answer read from standard input ends it,
-// so the stream stays exactly the record format and a program watching it can
+// The message's text as the user reads it comes first, so a program that
+// reads the stream has it when the question stands open. A question on
+// standard output shows as the unfinished line "message NUMBER yesno " until
+// the answer read from standard input ends it, so a program watching it can
 // tell that an answer is awaited.
-bool RecordMessage(void* ctx, unsigned number, const char* /*text*/, bool yesno) {
-  std::string line = "message " + std::to_string(number);
+bool RecordMessage(void* ctx, unsigned number, const char* text, bool yesno) {
+  Put(ctx, Event(DialogEventKind::kSay, number, text));
   if (!yesno) {
-    Write(ctx, line + " ok");
+    Put(ctx, Event(DialogEventKind::kMessage, number));
     return true;
   }
-  bool yes = false;
+  DialogEvent answered = Event(DialogEventKind::kQuestion, number);
   if (static_cast<RecordContext*>(ctx)->stdio) {
-    Write(ctx, line + " yesno ", false);
-    yes = ReadAnswerLine();
-    Write(ctx, yes ? "yes" : "no");
+    const std::string open = EncodeOpenQuestion(number);
+    Write(ctx, open, false);
+    answered.flag = ReadAnswerLine();
+    // The answered line is the open one with its answer word after it.
+    Write(ctx, EncodeDialogEvent(answered).substr(open.size()));
   } else {
-    yes = UiAnswerFor(number);
-    Write(ctx, line + (yes ? " yesno yes" : " yesno no"));
+    answered.flag = UiAnswerFor(number);
+    Put(ctx, answered);
   }
-  return yes;
+  return answered.flag;
 }
 
-void RecordDialogEnd(void* ctx, bool ok) { Write(ctx, ok ? "end ok" : "end cancel"); }
+void RecordDialogEnd(void* ctx, bool ok) {
+  DialogEvent event = Event(DialogEventKind::kEnd);
+  event.flag = ok;
+  Put(ctx, event);
+}
+
+void RecordJobEvent(void* ctx, const DialogEvent& event) { Put(ctx, event); }
 
 RecordContext* MakeContext(const std::string& path, bool stdio) {
   auto* record = new RecordContext;
@@ -131,6 +153,7 @@ RecordContext* MakeContext(const std::string& path, bool stdio) {
       .item_enable = RecordItemEnable,
       .message = RecordMessage,
       .dialog_end = RecordDialogEnd,
+      .job_event = RecordJobEvent,
       .close_requested = nullptr,
       .person_can_close = nullptr,
       .ctx = record,

@@ -164,6 +164,7 @@ const UiBackend kTerminalBackend = {
     .item_enable = TerminalItemEnable,
     .message = TerminalMessage,
     .dialog_end = TerminalDialogEnd,
+    .job_event = nullptr,
     .close_requested = nullptr,
     .person_can_close = TerminalPersonCanClose,
     .ctx = nullptr,

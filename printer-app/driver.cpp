@@ -151,7 +151,11 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* 
   }
   data->page.rgb = {};
   KeepLastPage(printer_id, folder + "/c/abx.1");
-  data->ok = RunEngine(job, folder, port, data->copies, LoadPrinterSettings(printer_id));
+  const EngineResult result = RunEngine(job, folder, port, data->copies, LoadPrinterSettings(printer_id));
+  // PAPPL counted the page it rendered: the engine's further copies are added.
+  if (result.copies_printed > 1) papplJobSetImpressionsCompleted(job, result.copies_printed - 1);
+  papplJobSetMessage(job, "%s", result.message.c_str());
+  data->ok = result.ok();
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
   return data->ok;

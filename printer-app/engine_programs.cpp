@@ -1,6 +1,5 @@
 #include "printer-app/engine_programs.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,10 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <sstream>
-
-#include "framework/resources.h"
 
 extern char** environ;
 
@@ -25,27 +21,6 @@ std::string ProgramFolder() {
   std::string s(path);
   size_t slash = s.rfind('/');
   return slash == std::string::npos ? "." : s.substr(0, slash);
-}
-
-// The English module, looked for where the engine looks for it: beside the
-// programs, then in ../lib/vyr.
-const VyrResourceTable* EnglishResources() {
-  static std::once_flag once;
-  static const VyrResourceTable* table = nullptr;
-  std::call_once(once, [] {
-    const std::string folder = ProgramFolder();
-    for (const std::string& path : {folder + "/vyr_eng.so", folder + "/../lib/vyr/vyr_eng.so"}) {
-      void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-      if (!module) continue;
-      auto fn = reinterpret_cast<VyrResourcesFn>(dlsym(module, "VyrResources"));
-      if (fn) {
-        table = fn();
-        return;
-      }
-      dlclose(module);
-    }
-  });
-  return table;
 }
 
 }  // namespace
@@ -103,12 +78,4 @@ bool FindPrinterPorts(std::vector<std::string>* names, std::string* error) {
   while (std::getline(lines, line))
     if (!line.empty()) names->push_back(line);
   return true;
-}
-
-std::string EngineMessageText(unsigned number) {
-  const VyrResourceTable* table = EnglishResources();
-  if (!table) return "";
-  for (uint32_t i = 0; i < table->stringCount; ++i)
-    if (table->strings[i].id == number && table->strings[i].text) return table->strings[i].text;
-  return "";
 }

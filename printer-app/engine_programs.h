@@ -1,7 +1,6 @@
 // The engine's programs as the printer application runs them: `vyr` and
 // `vyrtool` from the application's own folder (build tree and installed
-// bin/ alike), and the engine's message texts from its English language
-// module, for printer and job state messages.
+// bin/ alike).
 #pragma once
 
 #include <string>
@@ -21,5 +20,3 @@ bool InitEngineDisk(const std::string& dir, std::string* error);
 // Names of the ports where the engine's search finds a printer.
 bool FindPrinterPorts(std::vector<std::string>* names, std::string* error);
 
-// The engine's text of message `number` (English), or "" when unknown.
-std::string EngineMessageText(unsigned number);

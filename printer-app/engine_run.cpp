@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,28 +11,23 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "base/exit_status.h"
+#include "framework/dialog_events.h"
+#include "base/resource_ids.h"
+#include "printer-app/device_lock.h"
 #include "printer-app/engine_programs.h"
+#include "printer-app/job_record.h"
 
 extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Messages of the engine the application acts on.
-constexpr unsigned kMsgNotFound = 2004;        // not found / no answer / not ready
-constexpr unsigned kMsgFaultClearable = 2026;  // paper or ribbon out, cover open: retry?
-constexpr unsigned kMsgFaultFatal = 2027;      // any other printer fault
-
-// Dialog items: the OK button is enabled while a copy's lines are sent; item
-// 1003 shows the copy's percentage then.
-constexpr char kLinesStart[] = "enable 1 1";
-constexpr char kPercentItem[] = "text 1003 ";
 
 // A fault is retried no faster than this, so the operator has time to act and
 // the printer is not reset over and over.
@@ -41,51 +36,38 @@ constexpr auto kRetryPause = std::chrono::seconds(5);
 // this it is killed.
 constexpr auto kTermGrace = std::chrono::seconds(10);
 constexpr int kPollMs = 100;
+// How long a print waits for the device while another engine still drives
+// it (one that a server before this one left closing, or one started
+// outside the application): long enough for any engine to close, short
+// enough that a job never hangs on a printer that stays claimed.
+constexpr int kDeviceWaitMs = 60 * 1000;
+// The descriptor under which the engine inherits the device lock.
+constexpr int kEngineLockFd = 3;
 
 constexpr pappl_preason_t kEngineReasons =
     PAPPL_PREASON_MEDIA_EMPTY | PAPPL_PREASON_OTHER | PAPPL_PREASON_OFFLINE;
-
-// The last two numbers of a caption: "Printing  Copy 1 of 2" in any language.
-bool CopyOfCaption(const std::string& caption, int* copy, int* copies) {
-  std::vector<int> numbers;
-  for (size_t i = 0; i < caption.size();) {
-    if (caption[i] >= '0' && caption[i] <= '9') {
-      int v = 0;
-      while (i < caption.size() && caption[i] >= '0' && caption[i] <= '9' && v < 100000)
-        v = v * 10 + (caption[i++] - '0');
-      numbers.push_back(v);
-    } else {
-      ++i;
-    }
-  }
-  if (numbers.size() < 2) return false;
-  *copy = numbers[numbers.size() - 2];
-  *copies = numbers.back();
-  return true;
-}
 
 struct Run {
   pappl_job_t* job;
   pappl_printer_t* printer;
   int printer_id;
-  int copies;
+  int job_id;
   PrinterSettings settings;
+  const EngineProgressFn* progress_fn;
 
   pid_t pid = -1;
   int to_engine = -1;
   int from_engine = -1;
-  std::string pending;  // bytes of a line not yet complete
+  DialogEventReader reader;
 
-  int copy = 1;             // copy being worked on
-  int copies_done = 0;      // copies whose last line was sent
-  bool sending_lines = false;
-  std::string last_message;   // text of the engine's last message box
-  std::string fault_message;  // text of the last printer fault it reported
-  unsigned last_number = 0;
+  EngineProgress progress;
+  int job_prints = 0;          // the job's prints on record (earlier prints and this one's)
+  std::map<uint32_t, std::string> said;  // message number -> its text as the engine said it
+  std::string last_message;    // text of the engine's last message box
+  std::string fault_message;   // text of the last printer fault it reported
 
   bool fault_streak = false;  // a clearable fault is being retried
   Clock::time_point streak_start;
-  bool question_open = false;  // the engine waits for our answer
   bool answer_due = false;
   Clock::time_point answer_at;
   bool answer_yes = false;
@@ -93,17 +75,20 @@ struct Run {
   bool terminated = false;
   Clock::time_point term_at;
 
-  // PAPPL counts the page it rendered once the engine is done, so the
-  // engine's copies count one less here.
-  void CopiesDone(int done) {
-    const int counted = std::min(copies_done, copies - 1);
-    const int now = std::min(done, copies - 1);
-    if (now > counted) papplJobSetImpressionsCompleted(job, now - counted);
-    copies_done = done;
-  }
-
   void SetReasons(pappl_preason_t add) {
     papplPrinterSetReasons(printer, add, kEngineReasons & ~add);
+  }
+
+  void Progressed() {
+    if (*progress_fn) {
+      (*progress_fn)(progress);
+      return;
+    }
+    if (progress.lines > 0) {
+      const int percent = progress.line * 100 / progress.lines;
+      papplJobSetMessage(job, "Printing copy %d of %d, %d %%", progress.copy, progress.copies,
+                         percent);
+    }
   }
 
   void Answer(bool yes) {
@@ -113,8 +98,8 @@ struct Run {
     answer_due = false;
   }
 
-  void Question(unsigned number) {
-    if (number != kMsgFaultClearable) {
+  void Question(uint32_t number) {
+    if (number != IDS_FAULT_RETRY) {
       // No other question is known; declining ends it the safe way.
       Answer(false);
       return;
@@ -135,25 +120,29 @@ struct Run {
     }
   }
 
-  void Message(unsigned number, bool yesno) {
-    last_number = number;
-    last_message = EngineMessageText(number);
-    if (last_message.empty()) last_message = "Message " + std::to_string(number) + ".";
+  void Message(uint32_t number, bool yesno) {
+    auto it = said.find(number);
+    last_message = it != said.end() && !it->second.empty()
+                       ? it->second
+                       : "Message " + std::to_string(number) + ".";
+    const bool fault = number == IDS_FAULT_RETRY || number == IDS_FAULT_FATAL;
     // The printer's own state: a fault, or no printer answering.
-    if (number == kMsgFaultClearable || number == kMsgFaultFatal || number == kMsgNotFound)
-      SetPrinterMessage(printer_id, last_message);
+    if (fault || number == IDS_PRINTER_NOT_FOUND) SetPrinterMessage(printer_id, last_message);
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine message %u: %s", number, last_message.c_str());
-    if (number == kMsgFaultClearable) SetReasons(PAPPL_PREASON_MEDIA_EMPTY);
-    if (number == kMsgFaultFatal) SetReasons(PAPPL_PREASON_OTHER);
-    if (number == kMsgFaultClearable || number == kMsgFaultFatal) fault_message = last_message;
-    if (number == kMsgFaultClearable || number == kMsgFaultFatal)
+    if (number == IDS_FAULT_RETRY) SetReasons(PAPPL_PREASON_MEDIA_EMPTY);
+    if (number == IDS_FAULT_FATAL) SetReasons(PAPPL_PREASON_OTHER);
+    if (fault) {
+      fault_message = last_message;
       papplSystemAddEvent(papplPrinterGetSystem(printer), printer, job,
                           PAPPL_EVENT_PRINTER_STATE_CHANGED, "%s", last_message.c_str());
-    if (!yesno) papplJobSetMessage(job, "%s", last_message.c_str());
-    if (yesno) Question(number);
+    }
+    if (yesno)
+      Question(number);
+    else
+      papplJobSetMessage(job, "%s", last_message.c_str());
   }
 
-  // Lines sent again after a fault: the fault is gone.
+  // Lines taken again after a fault: the fault is gone.
   void FaultCleared() {
     if (!fault_streak) return;
     fault_streak = false;
@@ -161,56 +150,40 @@ struct Run {
     SetPrinterMessage(printer_id, "");
   }
 
-  void Line(const std::string& line) {
-    if (line.compare(0, 8, "caption ") == 0) {
-      const std::string caption = line.substr(8);
-      int c = 0, n = 0;
-      if (CopyOfCaption(caption, &c, &n) && c >= 1) copy = c;
-      if (!sending_lines) papplJobSetMessage(job, "%s", caption.c_str());
-    } else if (line == kLinesStart) {
-      sending_lines = true;
-      papplJobSetMessage(job, "Printing copy %d of %d, 0 %%", copy, copies);
-    } else if (line == "enable 1 0") {
-      sending_lines = false;
-    } else if (line.compare(0, std::strlen(kPercentItem), kPercentItem) == 0 && sending_lines) {
-      const int percent = std::atoi(line.c_str() + std::strlen(kPercentItem));
-      FaultCleared();
-      papplJobSetMessage(job, "Printing copy %d of %d, %d %%", copy, copies, percent);
-      if (percent >= 100 && copies_done < copy) CopiesDone(copy);
-    } else if (line.compare(0, 8, "message ") == 0) {
-      // "message N ok"; a question's line, finished by our answer, was
-      // taken while it stood open.
-      unsigned number = 0;
-      char kind[16] = "";
-      if (std::sscanf(line.c_str() + 8, "%u %15s", &number, kind) == 2 &&
-          std::strcmp(kind, "ok") == 0)
-        Message(number, false);
+  void Event(const DialogEvent& e) {
+    switch (e.kind) {
+      case DialogEventKind::kCaption:
+        // The phase before a copy's lines, in the user's language.
+        if (progress.lines == 0) papplJobSetMessage(job, "%s", e.text.c_str());
+        break;
+      case DialogEventKind::kSay:
+        said[e.number] = e.text;
+        break;
+      case DialogEventKind::kMessage:
+        Message(e.number, false);
+        break;
+      case DialogEventKind::kCopy:
+        progress.copy = e.value;
+        progress.copies = e.count;
+        progress.line = progress.lines = 0;
+        Progressed();
+        break;
+      case DialogEventKind::kLine:
+        FaultCleared();
+        progress.line = e.value;
+        progress.lines = e.count;
+        Progressed();
+        break;
+      case DialogEventKind::kPrinted:
+        ++progress.copies_printed;
+        if (!WriteJobPrints(printer_id, job_id, ++job_prints))
+          papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "cannot record the print in %s",
+                      JobRecordPath(printer_id, job_id).c_str());
+        Progressed();
+        break;
+      default:  // progress bar, items, answered questions, the end: nothing new
+        break;
     }
-  }
-
-  // A question is the unfinished line "message N yesno " until the answer.
-  void OpenQuestion() {
-    if (question_open || pending.compare(0, 8, "message ") != 0 || pending.size() < 16 ||
-        pending.compare(pending.size() - 7, 7, " yesno ") != 0)
-      return;
-    unsigned number = 0;
-    if (std::sscanf(pending.c_str() + 8, "%u", &number) != 1) return;
-    question_open = true;
-    Message(number, true);
-  }
-
-  void Take(const char* data, size_t n) {
-    pending.append(data, n);
-    size_t nl;
-    while ((nl = pending.find('\n')) != std::string::npos) {
-      std::string line = pending.substr(0, nl);
-      pending.erase(0, nl + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "engine: %s", line.c_str());
-      question_open = false;
-      Line(line);
-    }
-    OpenQuestion();
   }
 
   void CheckCancel() {
@@ -237,7 +210,11 @@ std::vector<std::string> EngineEnvironment(const std::string& port, const std::s
   return env;
 }
 
-bool Spawn(Run* run, const std::string& job_folder, const std::string& port) {
+// Starts the engine with the device lock as its descriptor 3 and
+// PR_SET_PDEATHSIG: it gets SIGTERM, its close box, when the thread that
+// started it ends (the server's job thread, or the whole server).
+bool Spawn(Run* run, const std::string& job_folder, const std::string& port, int copies,
+           int lock_fd) {
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0) return false;
   if (pipe2(out, O_CLOEXEC) != 0) {
@@ -245,32 +222,49 @@ bool Spawn(Run* run, const std::string& job_folder, const std::string& port) {
     close(in[1]);
     return false;
   }
+  // Everything the child needs is made before fork: between fork and exec
+  // a child of a threaded server may only make plain system calls.
   const std::string program = EngineProgram("vyr");
-  const std::string copies = std::to_string(run->copies);
+  const std::string copies_text = std::to_string(copies);
   const std::string log = job_folder + "/engine.log";
   char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("1"),
-                  const_cast<char*>(copies.c_str()), nullptr};
+                  const_cast<char*>(copies_text.c_str()), nullptr};
   std::vector<std::string> env = EngineEnvironment(port, job_folder);
   std::vector<char*> envp;
   for (std::string& s : env) envp.push_back(s.data());
   envp.push_back(nullptr);
+  const pid_t server = getpid();
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  int rc = posix_spawn(&run->pid, program.c_str(), &actions, nullptr, argv, envp.data());
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // A server that died before the line above sent no signal: the engine
+    // must not start for nobody.
+    if (getppid() != server) _exit(kExitCancelled);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (dup2(in[0], 0) < 0 || dup2(out[1], 1) < 0 || log_fd < 0 || dup2(log_fd, 2) < 0) _exit(127);
+    // dup2 clears close-on-exec on the copy; on the descriptor itself it is
+    // cleared by hand.
+    if (lock_fd == kEngineLockFd ? fcntl(lock_fd, F_SETFD, 0) < 0
+                                 : dup2(lock_fd, kEngineLockFd) < 0)
+      _exit(127);
+    execve(program.c_str(), argv, envp.data());
+    _exit(127);
+  }
   close(in[0]);
   close(out[1]);
-  if (rc != 0) {
+  if (pid < 0) {
+    papplLogJob(run->job, PAPPL_LOGLEVEL_ERROR, "cannot start %s: %s", program.c_str(),
+                std::strerror(errno));
     close(in[1]);
     close(out[0]);
-    papplLogJob(run->job, PAPPL_LOGLEVEL_ERROR, "cannot start %s: %s", program.c_str(),
-                std::strerror(rc));
     return false;
   }
+  run->pid = pid;
   run->to_engine = in[1];
   run->from_engine = out[0];
   return true;
@@ -290,23 +284,51 @@ void LogEngineErrors(pappl_job_t* job, const std::string& job_folder) {
 
 }  // namespace
 
-bool RunEngine(pappl_job_t* job, const std::string& job_folder, const std::string& port,
-               int copies, const PrinterSettings& settings) {
+EngineResult RunEngine(pappl_job_t* job, const std::string& job_folder, const std::string& port,
+                       int copies, const PrinterSettings& settings,
+                       const EngineProgressFn& progress) {
+  EngineResult result;
   Run run{};
   run.job = job;
   run.printer = papplJobGetPrinter(job);
   run.printer_id = papplPrinterGetID(run.printer);
-  run.copies = copies;
+  run.job_id = papplJobGetID(job);
   run.settings = settings;
+  run.progress_fn = &progress;
+  run.progress.copies = copies;
+
+  DeviceLock lock;
+  std::string error;
+  papplJobSetMessage(job, "Waiting for the printer.");
+  if (!lock.Take(port, kDeviceWaitMs, [job] { return papplJobIsCanceled(job); }, &error)) {
+    result.cancelled = papplJobIsCanceled(job);
+    result.message = result.cancelled ? "Cancelled." : "The printer is busy: " + error + ".";
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", error.c_str());
+    return result;
+  }
   run.SetReasons(PAPPL_PREASON_NONE);
   SetPrinterMessage(run.printer_id, "");
-  papplJobSetImpressions(job, copies);
 
-  if (!Spawn(&run, job_folder, port)) {
-    papplJobSetMessage(job, "The print engine could not be started.");
-    return false;
+  // The record exists from the engine's start: a job that a crash cut short
+  // is known to have reached the printer.
+  run.job_prints = std::max(ReadJobPrints(run.printer_id, run.job_id), 0);
+  if (!WriteJobPrints(run.printer_id, run.job_id, run.job_prints))
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "cannot write the job's print record %s",
+                JobRecordPath(run.printer_id, run.job_id).c_str());
+
+  if (!Spawn(&run, job_folder, port, copies, lock.fd())) {
+    result.message = "The print engine could not be started.";
+    return result;
   }
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine pid %d started: %d cop%s on %s", static_cast<int>(run.pid),
+              copies, copies == 1 ? "y" : "ies", port.c_str());
   signal(SIGPIPE, SIG_IGN);
+  run.reader.on_event = [&run](const DialogEvent& e) { run.Event(e); };
+  run.reader.on_question = [&run](uint32_t number) { run.Message(number, true); };
+  run.reader.on_other = [&run](std::string_view line) {
+    papplLogJob(run.job, PAPPL_LOGLEVEL_WARN, "engine said something unknown: %.*s",
+                static_cast<int>(line.size()), line.data());
+  };
 
   char buffer[4096];
   for (;;) {
@@ -320,7 +342,7 @@ bool RunEngine(pappl_job_t* job, const std::string& job_folder, const std::strin
     ssize_t n = read(run.from_engine, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // the engine closed its output: it is ending
-    run.Take(buffer, static_cast<size_t>(n));
+    run.reader.Take(buffer, static_cast<size_t>(n));
   }
   close(run.from_engine);
   close(run.to_engine);
@@ -331,48 +353,49 @@ bool RunEngine(pappl_job_t* job, const std::string& job_folder, const std::strin
     if (done == run.pid || (done < 0 && errno != EINTR)) break;
     run.CheckCancel();
     if (run.terminated && Clock::now() - run.term_at > kTermGrace) kill(run.pid, SIGKILL);
-    usleep(kPollMs * 1000);
+    poll(nullptr, 0, kPollMs);
   }
   LogEngineErrors(job, job_folder);
 
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine ended with status %d", code);
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine ended with status %d, %d of %d copies printed",
+              code, run.progress.copies_printed, copies);
+  result.status = code;
+  result.copies_printed = run.progress.copies_printed;
   const std::string& said = run.last_message;
-  if (run.terminated) {
-    papplJobSetMessage(job, "Cancelled.");
-    return false;
+  if (run.terminated || code == kExitCancelled) {
+    result.cancelled = true;
+    result.message = "Cancelled.";
+    if (!papplJobIsCanceled(job)) papplJobCancel(job);
+    return result;
   }
   switch (code) {
     case kExitPrinted:
       run.SetReasons(PAPPL_PREASON_NONE);
       SetPrinterMessage(run.printer_id, "");
-      run.CopiesDone(copies);
-      papplJobSetMessage(job, "Printed %d cop%s.", copies, copies == 1 ? "y" : "ies");
-      return true;
-    case kExitCancelled:
-      papplJobSetMessage(job, "Cancelled.");
-      if (!papplJobIsCanceled(job)) papplJobCancel(job);
-      return false;
+      result.message = "Printed " + std::to_string(copies) + (copies == 1 ? " copy." : " copies.");
+      break;
     case kExitPrinterNotFound:
       run.SetReasons(PAPPL_PREASON_OFFLINE);
       SetPrinterMessage(run.printer_id, said.empty() ? "The printer was not found." : said);
-      papplJobSetMessage(job, "Printer not found: %s",
-                         said.empty() ? "no printer answered on the port." : said.c_str());
-      return false;
+      result.message = "Printer not found: " +
+                       (said.empty() ? std::string("no printer answered on the port.") : said);
+      break;
     case kExitPrinterAttention: {
       // The fault is the reason; what the engine said after it is its consequence.
       const std::string& why = run.fault_message.empty() ? said : run.fault_message;
       SetPrinterMessage(run.printer_id, why);
-      papplJobSetMessage(job, "Printer needs attention: %s",
-                         why.empty() ? "it did not take the job." : why.c_str());
-      return false;
+      result.message = "Printer needs attention: " +
+                       (why.empty() ? std::string("it did not take the job.") : why);
+      break;
     }
     case kExitFailed:
-      papplJobSetMessage(job, "The job failed: %s",
-                         said.empty() ? "the engine could not print the page." : said.c_str());
-      return false;
+      result.message = "The job failed: " +
+                       (said.empty() ? std::string("the engine could not print the page.") : said);
+      break;
     default:
-      papplJobSetMessage(job, "The print engine failed (status %d).", code);
-      return false;
+      result.message = "The print engine failed (status " + std::to_string(code) + ").";
+      break;
   }
+  return result;
 }

@@ -66,6 +66,7 @@ const UiBackend kStderrUi = {
     .item_enable = IgnoreEnable,
     .message = ShowMessage,
     .dialog_end = IgnoreEnd,
+    .job_event = nullptr,
     .close_requested = nullptr,
     .person_can_close = nullptr,
     .ctx = nullptr,

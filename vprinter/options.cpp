@@ -77,7 +77,7 @@ std::vector<std::string> SplitOptions(const std::string& text) {
   while (at <= text.size()) {
     size_t next = text.find(',', at);
     std::string piece = text.substr(at, next == std::string::npos ? std::string::npos : next - at);
-    const bool isFlag = piece == "absent" || piece == "never_ready";
+    const bool isFlag = piece == "absent" || piece == "never_ready" || piece == "runs";
     if (!out.empty() && piece.find('=') == std::string::npos && !isFlag)
       out.back() += "," + piece;
     else
@@ -102,6 +102,7 @@ bool ApplyOptions(VirtualPrinter* vp, const std::string& text, std::string* erro
     bool ok = true;
     if (key == "absent" && eq == std::string::npos) vp->absent = true;
     else if (key == "never_ready" && eq == std::string::npos) vp->neverReady = true;
+    else if (key == "runs" && eq == std::string::npos) vp->keepRuns = true;
     else if (key == "base") {
       ok = ParseNumber(value, &n) && IsParallelPortBase(n);
       vp->base = uint16_t(n);

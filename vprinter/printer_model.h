@@ -121,6 +121,11 @@ struct VirtualPrinter {
                      kHeadParameterDefaults[kYellow]};
   bool absent = false;
   bool neverReady = false;
+  // runs: the out= folder keeps every run of the program (the transcript
+  // appended to, each run between an open and a close event with its
+  // process id; copies numbered on from those already there).
+  bool keepRuns = false;
+  size_t copiesBefore = 0;  // copies of earlier runs in the out= folder
   vprinter::Clears faultClears = vprinter::Clears::Never;
   uint32_t faultClearReads = 0;  // Clears::Reads: status reads the fault lasts
 

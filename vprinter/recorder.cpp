@@ -4,6 +4,8 @@
 // from them (DIR/copyN.png). Without out= it keeps the same records in memory
 // only.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -46,7 +48,7 @@ void OpenCopy(VirtualPrinter* vp) {
   vp->copyOpen = true;
   vp->copyLineIndex = 0;
   if (vp->outDir.empty()) return;
-  std::string path = OutPath(vp, "copy" + std::to_string(vp->copies.size()) + ".lines");
+  std::string path = OutPath(vp, "copy" + std::to_string(vp->copiesBefore + vp->copies.size()) + ".lines");
   vp->copies.back()->linesFile = std::fopen(path.c_str(), "wb");
   if (!vp->copies.back()->linesFile)
     std::fprintf(stderr, "vyr: virtual printer: cannot write %s\n", path.c_str());
@@ -77,7 +79,7 @@ void FinishCopy(VirtualPrinter* vp) {
   }
   std::vector<uint8_t> rgb(3 * kPrintPlane);
   PrintLevelsToRgb(levels.data(), rgb.data());
-  std::string path = OutPath(vp, "copy" + std::to_string(vp->copies.size()) + ".png");
+  std::string path = OutPath(vp, "copy" + std::to_string(vp->copiesBefore + vp->copies.size()) + ".png");
   if (!WritePngRgb(path.c_str(), kPrintColumns, kPrintRows, rgb.data()))
     std::fprintf(stderr, "vyr: virtual printer: cannot write %s\n", path.c_str());
 }
@@ -119,10 +121,15 @@ bool OpenRecorder(VirtualPrinter* vp, std::string* error) {
   std::error_code ec;
   std::filesystem::create_directories(vp->outDir, ec);
   std::string path = OutPath(vp, "transcript.jsonl");
-  vp->transcript = std::fopen(path.c_str(), "w");
+  vp->transcript = std::fopen(path.c_str(), vp->keepRuns ? "a" : "w");
   if (!vp->transcript) {
     if (error) *error = "cannot write " + path;
     return false;
+  }
+  if (vp->keepRuns) {
+    while (std::filesystem::exists(OutPath(vp, "copy" + std::to_string(vp->copiesBefore + 1) + ".lines"), ec))
+      ++vp->copiesBefore;
+    Transcribe(vp, "{\"event\":\"open\",\"pid\":" + std::to_string(getpid()) + "}");
   }
   return true;
 }
@@ -130,6 +137,7 @@ bool OpenRecorder(VirtualPrinter* vp, std::string* error) {
 void CloseRecorder(VirtualPrinter* vp) {
   FlushSignals(vp, 0);
   FinishCopy(vp);
+  if (vp->keepRuns) Transcribe(vp, "{\"event\":\"close\",\"pid\":" + std::to_string(getpid()) + "}");
   if (vp->transcript) std::fclose(vp->transcript);
   vp->transcript = nullptr;
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/dialog_events.h"
 #include "job_fixture.h"
 
 namespace apptest {
@@ -372,6 +373,48 @@ TEST_F(ProgramTest, StdioWritesTheRecordEventsAndSigtermMidPageCancels) {
   EXPECT_THAT(transcript[transcript.size() - 2], HasSubstr("\"event\":\"run_end\""));
   for (const std::string& line : transcript) EXPECT_THAT(line, Not(HasSubstr("page_end")));
   EXPECT_FALSE(fs::exists(root_ / "c" / "abx.1"));
+}
+
+TEST_F(ProgramTest, ARecordedJobDecodesIntoItsCopiesLinesAndTheOperatorsText) {
+  // Two copies in German, a paper fault at line 300 of copy 1 answered Yes.
+  printer_ = ",fault=paper@line:300,fault_clears=reset";
+  ASSERT_EQ(WEXITSTATUS(RunVyr("1 2", "LC_ALL=de_DE.UTF-8 VYR_ANSWERS=2026=yes")), 0);
+  HMODULE german = LoadLibraryA("vyr_ger.dll");
+  ASSERT_NE(german, nullptr);
+  AfxSetResourceHandle(german);
+  const std::string question = AfxFindString(2026);
+  AfxSetResourceHandle(nullptr);
+  FreeLibrary(german);
+
+  // From the line sender's rules: 790 lines a copy, reported with the
+  // progress every 20 lines and at the last; the fault shows before line 301.
+  std::vector<std::string> expected;
+  for (int copy = 1; copy <= 2; ++copy) {
+    expected.push_back("copy " + std::to_string(copy) + " 2");
+    for (int sent = 1; sent <= 781; sent += 20) {
+      expected.push_back("line " + std::to_string(sent) + " 790");
+      if (copy == 1 && sent == 301) {
+        expected.push_back("say 2026 " + question);
+        expected.push_back("message 2026 yesno yes");
+      }
+    }
+    expected.push_back("line 790 790");
+    expected.push_back("printed " + std::to_string(copy) + " 2");
+  }
+  expected.push_back("end ok");
+
+  std::vector<std::string> job;
+  for (const std::string& line : ReadLines(record_)) {
+    DialogEvent e;
+    ASSERT_TRUE(DecodeDialogEvent(line, &e)) << line;
+    if (e.kind == DialogEventKind::kSay) {
+      job.push_back("say " + std::to_string(e.number) + " " + e.text);
+    } else if (e.kind != DialogEventKind::kCaption && e.kind != DialogEventKind::kProgress &&
+               e.kind != DialogEventKind::kItemText && e.kind != DialogEventKind::kItemEnable) {
+      job.push_back(EncodeDialogEvent(e));
+    }
+  }
+  EXPECT_EQ(job, expected);
 }
 
 TEST_F(ProgramTest, StandardErrorNamesWhatIsMissingAndWhere) {

@@ -37,6 +37,11 @@ TEST(RecordBackend, WritesOneLinePerEventInTheFixedFormat) {
   EXPECT_FALSE(b->message(b->ctx, 2027, "Fault.", true));
   b->dialog_end(b->ctx, true);
   b->dialog_end(b->ctx, false);
+  DialogEvent printed;
+  printed.kind = DialogEventKind::kPrinted;
+  printed.value = 1;
+  printed.count = 2;
+  b->job_event(b->ctx, printed);
   // Every line is complete on disk as soon as the call returns.
   EXPECT_EQ(ReadFile(ui.Path()),
             "caption Printer  Copy 1 of 2\n"
@@ -44,11 +49,15 @@ TEST(RecordBackend, WritesOneLinePerEventInTheFixedFormat) {
             "text 1003 37%\n"
             "enable 1 0\n"
             "enable 1 1\n"
+            "say 2004 \"The printer does not answer.\"\n"
             "message 2004 ok\n"
+            "say 2026 \"Fault. Try again?\"\n"
             "message 2026 yesno yes\n"
+            "say 2027 \"Fault.\"\n"
             "message 2027 yesno no\n"
             "end ok\n"
-            "end cancel\n");
+            "end cancel\n"
+            "printed 1 2\n");
 }
 
 TEST(RecordBackend, KeepsEveryEventOnOneLineAndStartsFilesAfresh) {

@@ -48,15 +48,18 @@ TEST(StdioBackend, EventsInTheRecordFormatAndOneAnswerLinePerQuestion) {
     ui->progress(ui->ctx, 1001, 70);
     ui->item_text(ui->ctx, 1003, "45 %");
     ui->item_enable(ui->ctx, 1, false);
-    EXPECT_TRUE(ui->message(ui->ctx, 2004, "text is not shown", false));
+    EXPECT_TRUE(ui->message(ui->ctx, 2004, "text is shown", false));
     for (bool& answer : answers) answer = ui->message(ui->ctx, 2026, "retry?", true);
     ui->dialog_end(ui->ctx, false);
   });
   for (int i = 0; i < 6; ++i) EXPECT_EQ(answers[i], expected[i]) << "question " << i;
+  std::string questions;
+  for (bool answer : expected)
+    questions += std::string("say 2026 \"retry?\"\nmessage 2026 yesno ") + (answer ? "yes\n" : "no\n");
   EXPECT_EQ(out,
-            "caption Printer   Copy 1 of 1\nprogress 70\ntext 1003 45 %\nenable 1 0\nmessage 2004 ok\n"
-            "message 2026 yesno yes\nmessage 2026 yesno no\nmessage 2026 yesno yes\n"
-            "message 2026 yesno no\nmessage 2026 yesno yes\nmessage 2026 yesno no\nend cancel\n");
+            "caption Printer   Copy 1 of 1\nprogress 70\ntext 1003 45 %\nenable 1 0\n"
+            "say 2004 \"text is shown\"\nmessage 2004 ok\n" +
+                questions + "end cancel\n");
 }
 
 }  // namespace

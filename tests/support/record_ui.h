@@ -8,8 +8,11 @@
 //
 // Each event is one line as the record back end writes it ("caption TEXT",
 // "progress N", "text ITEM TEXT", "enable ITEM 0|1", "message NUMBER ok",
-// "message NUMBER yesno yes|no", "end ok|cancel"). The destructor puts back the
-// back end and the answers that were in use before, and removes the file.
+// "message NUMBER yesno yes|no", "end ok|cancel"; see dialog_events.h).
+// Events() leaves out the "say NUMBER ..." line before each message: what a
+// test follows is which message was shown; AllEvents() has every line. The
+// destructor puts back the back end and the answers that were in use before,
+// and removes the file.
 #pragma once
 
 #include <unistd.h>
@@ -51,8 +54,15 @@ class RecordUi {
   RecordUi(const RecordUi&) = delete;
   RecordUi& operator=(const RecordUi&) = delete;
 
-  // Every event recorded since the start or the last Clear, one per line.
+  // Every event recorded since the start or the last Clear, one per line,
+  // but the texts of the messages.
   std::vector<std::string> Events() const {
+    std::vector<std::string> lines;
+    for (std::string& line : AllEvents())
+      if (line.compare(0, 4, "say ") != 0) lines.push_back(std::move(line));
+    return lines;
+  }
+  std::vector<std::string> AllEvents() const {
     std::vector<std::string> lines;
     std::ifstream in(path_);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
