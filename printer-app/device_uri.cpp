@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "printer-app/device_options.h"
 #include "printer-app/engine_programs.h"
 
 namespace {
@@ -13,32 +14,6 @@ namespace {
 constexpr char kScheme[] = "vyr";
 constexpr char kVirtualPrefix[] = "vyr://virtual";
 constexpr char kPortPrefix[] = "vyr://ieee1284";
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// %XX escapes and '+' as in a form; false on a broken escape.
-bool Unescape(const std::string& in, std::string* out) {
-  out->clear();
-  for (size_t i = 0; i < in.size(); ++i) {
-    if (in[i] == '%') {
-      if (i + 2 >= in.size()) return false;
-      int hi = HexValue(in[i + 1]), lo = HexValue(in[i + 2]);
-      if (hi < 0 || lo < 0) return false;
-      out->push_back(static_cast<char>(hi * 16 + lo));
-      i += 2;
-    } else if (in[i] == '+') {
-      out->push_back(' ');
-    } else {
-      out->push_back(in[i]);
-    }
-  }
-  return true;
-}
 
 bool StartsWith(const std::string& s, const char* prefix) {
   return s.compare(0, std::strlen(prefix), prefix) == 0;
@@ -94,23 +69,7 @@ bool EnginePortForUri(const std::string& uri, std::string* port, std::string* er
       *error = "a virtual printer URI has no path: " + uri;
       return false;
     }
-    std::string options;
-    size_t at = rest.empty() ? std::string::npos : 1;
-    while (at != std::string::npos && at < rest.size()) {
-      size_t amp = rest.find('&', at);
-      std::string pair = rest.substr(at, amp == std::string::npos ? std::string::npos : amp - at);
-      at = amp == std::string::npos ? std::string::npos : amp + 1;
-      if (pair.empty()) continue;
-      std::string plain;
-      if (!Unescape(pair, &plain) || plain.find(',') != std::string::npos) {
-        *error = "virtual printer option cannot be passed on: " + pair;
-        return false;
-      }
-      if (!options.empty()) options += ',';
-      options += plain;
-    }
-    *port = options.empty() ? "virtual" : "virtual:" + options;
-    return true;
+    return VirtualPortOptions(rest.empty() ? rest : rest.substr(1), port, error);
   }
   if (StartsWith(uri, kPortPrefix)) {
     rest = uri.substr(std::strlen(kPortPrefix));
@@ -119,7 +78,7 @@ bool EnginePortForUri(const std::string& uri, std::string* port, std::string* er
       return true;
     }
     std::string name;
-    if (rest[0] != '/' || !Unescape(rest.substr(1), &name) || name.empty() ||
+    if (rest[0] != '/' || !UnescapeUriText(rest.substr(1), &name) || name.empty() ||
         name.find_first_of("/?,:") != std::string::npos) {
       *error = "not a port name: " + uri;
       return false;
@@ -129,6 +88,26 @@ bool EnginePortForUri(const std::string& uri, std::string* port, std::string* er
   }
   *error = "not a vyr device URI: " + uri;
   return false;
+}
+
+bool CheckNewDeviceUri(const std::string& uri, std::string* error) {
+  std::string port;
+  if (!EnginePortForUri(uri, &port, error)) return false;
+  constexpr char kPortKind[] = "ieee1284:";
+  return port.rfind(kPortKind, 0) != 0 || MachineHasPort(port.substr(std::strlen(kPortKind)), error);
+}
+
+void ExplainDeviceUriRefusal(pappl_client_t* client) {
+  ipp_t* request = papplClientGetRequest(client);
+  const char* uri =
+      request ? ippGetString(ippFindAttribute(request, "smi55357-device-uri", IPP_TAG_URI), 0, nullptr) : nullptr;
+  std::string error;
+  if (!uri || CheckNewDeviceUri(uri, &error)) return;
+  // PAPPL answers a refused device with its own words about the driver; the
+  // reason goes beside them.
+  ippAddString(papplClientGetResponse(client), IPP_TAG_OPERATION, IPP_TAG_TEXT,
+               "detailed-status-message", nullptr, error.c_str());
+  papplLogClient(client, PAPPL_LOGLEVEL_ERROR, "Device URI %s refused: %s", uri, error.c_str());
 }
 
 void RegisterDeviceScheme() {

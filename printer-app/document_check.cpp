@@ -193,6 +193,13 @@ void CheckJobDocument(pappl_job_t* job, pappl_printer_t* printer) {
   g_problems[id] = {papplPrinterGetID(printer), problem};
 }
 
+void NoteDocumentProblem(pappl_job_t* job, pappl_printer_t* printer, const std::string& problem) {
+  const int id = papplJobGetID(job);
+  std::lock_guard<std::mutex> hold(g_lock);
+  if (!g_checked.insert(id).second) return;
+  g_problems[id] = {papplPrinterGetID(printer), problem};
+}
+
 bool ExplainAbortedJobs(pappl_system_t* system, void* /*data*/) {
   std::lock_guard<std::mutex> hold(g_lock);
   for (auto it = g_problems.begin(); it != g_problems.end();) {

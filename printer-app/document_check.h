@@ -18,6 +18,10 @@ std::string DocumentProblem(const std::string& path, const std::string& format, 
 // picture must not reach it. A format nothing here decodes is noted too.
 void CheckJobDocument(pappl_job_t* job, pappl_printer_t* printer);
 
+// Notes `problem` for `job` as CheckJobDocument would (the job stops at its
+// start with it as the message); the document is not looked at afterwards.
+void NoteDocumentProblem(pappl_job_t* job, pappl_printer_t* printer, const std::string& problem);
+
 // A timer callback: jobs PAPPL aborted without a word (a format it cannot
 // decode) get the noted reason as their message.
 bool ExplainAbortedJobs(pappl_system_t* system, void* data);

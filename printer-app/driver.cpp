@@ -238,12 +238,19 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->media_default = media;
 }
 
-bool DriverCallback(pappl_system_t* /*system*/, const char* driver_name, const char* device_uri,
+bool DriverCallback(pappl_system_t* system, const char* driver_name, const char* device_uri,
                     const char* /*device_id*/, pappl_pr_driver_data_t* driver_data,
                     ipp_t** /*driver_attrs*/, void* /*data*/) {
   if (!driver_name || std::strcmp(driver_name, kDriverName) != 0) return false;
+  // A printer being added must name a port this machine has; one loaded
+  // from the saved state keeps its port while that is unplugged.
   std::string port, error;
-  if (!device_uri || !EnginePortForUri(device_uri, &port, &error)) return false;
+  if (!device_uri || !(papplSystemIsRunning(system) ? CheckNewDeviceUri(device_uri, &error)
+                                                     : EnginePortForUri(device_uri, &port, &error))) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Device URI %s refused: %s", device_uri ? device_uri : "(none)",
+             error.c_str());
+    return false;
+  }
   FillDriverData(driver_data, PrinterSettings{}.dpi);
   return true;
 }

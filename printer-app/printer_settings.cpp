@@ -49,6 +49,10 @@ PrinterSettings LoadPrinterSettings(int printer_id) {
           ClampedInt(value, 0, kMaxRetryMinutes, settings.fault_retry_minutes);
     else if (key == "dpi")
       settings.dpi = ClampedInt(value, kMinDpi, kMaxDpi, settings.dpi);
+    else if (key == "max-document-mb")
+      settings.max_document_mb = ClampedInt(value, 1, kMaxDocumentMb, settings.max_document_mb);
+    else if (key == "max-waiting-jobs")
+      settings.max_waiting_jobs = ClampedInt(value, 0, kMaxWaitingJobs, settings.max_waiting_jobs);
   }
   return settings;
 }
@@ -59,7 +63,9 @@ bool SavePrinterSettings(int printer_id, const PrinterSettings& settings) {
   {
     std::ofstream out(temp, std::ios::trunc);
     out << "fault-retry-minutes=" << settings.fault_retry_minutes << "\n"
-        << "dpi=" << settings.dpi << "\n";
+        << "dpi=" << settings.dpi << "\n"
+        << "max-document-mb=" << settings.max_document_mb << "\n"
+        << "max-waiting-jobs=" << settings.max_waiting_jobs << "\n";
     if (!out.flush()) return false;
   }
   return std::rename(temp.c_str(), path.c_str()) == 0;

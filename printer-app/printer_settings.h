@@ -22,11 +22,17 @@ struct PrinterSettings {
   // Dots per inch the 640 x 480 frame is printed at: it fixes the media size
   // clients see (160 dpi gives 4 x 3 inches).
   int dpi = 160;
+  // The largest document a job may send, in megabytes (10^6 bytes).
+  int max_document_mb = 100;
+  // How many jobs may wait while one prints; more are refused as busy.
+  int max_waiting_jobs = 100;
 };
 
 inline constexpr int kMinDpi = 100;
 inline constexpr int kMaxDpi = 600;
 inline constexpr int kMaxRetryMinutes = 24 * 60;
+inline constexpr int kMaxDocumentMb = 100000;
+inline constexpr int kMaxWaitingJobs = 100000;
 
 // The application's state folder (set once at server start).
 void SetStateFolder(const std::string& folder);

@@ -10,10 +10,13 @@
 #include <set>
 #include <string>
 
+#include "printer-app/admin_access.h"
 #include "printer-app/driver.h"
 #include "printer-app/document_check.h"
 #include "printer-app/engine_programs.h"
+#include "printer-app/job_limits.h"
 #include "printer-app/pdf_filter.h"
+#include "printer-app/private_state.h"
 #include "printer-app/printer_settings.h"
 #include "printer-app/settings_page.h"
 
@@ -58,7 +61,10 @@ void CreatePrinterCallback(pappl_printer_t* printer, void* /*data*/) { AttachPri
 
 void JobEvent(pappl_system_t* /*system*/, pappl_printer_t* printer, pappl_job_t* job,
               pappl_event_t event, void* /*data*/) {
-  if (job && printer && (event & PAPPL_EVENT_JOB_STATE_CHANGED)) CheckJobDocument(job, printer);
+  if (!job || !printer || !(event & PAPPL_EVENT_JOB_STATE_CHANGED)) return;
+  if (const std::string too_large = OversizeProblem(job, printer); !too_large.empty())
+    NoteDocumentProblem(job, printer, too_large);
+  CheckJobDocument(job, printer);
 }
 
 void AttachEach(pappl_printer_t* printer, void* /*data*/) { AttachPrinter(printer); }
@@ -80,10 +86,13 @@ void AttachPrinter(pappl_printer_t* printer) {
       papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "%s", error.c_str());
     else
       papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "engine disk laid out in %s", folder.c_str());
+    // The installed defaults are copied with their modes.
+    MakeStatePrivate(folder, &ec);
   }
   PrinterSettings settings = LoadPrinterSettings(id);
   if (!std::filesystem::exists(folder + "/printer-app.conf", ec)) SavePrinterSettings(id, settings);
   ApplyPrintSize(printer, settings.dpi);
+  ApplyJobLimits(printer, settings);
   AddSettingsPage(printer);
 }
 
@@ -91,8 +100,10 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   const char* state = cupsGetOption("state-directory", num_options, options);
   SetStateFolder(state && *state ? state : DefaultStateFolder());
   std::error_code ec;
+  KeepStatePrivate();
   std::filesystem::create_directories(StateFolder() + "/printers", ec);
   std::filesystem::create_directories(StateFolder() + "/jobs", ec);
+  if (!ec) MakeStatePrivate(StateFolder(), &ec);
   if (ec) {
     std::fprintf(stderr, "%s: cannot create the state folder %s: %s\n", kAppName,
                  StateFolder().c_str(), ec.message().c_str());
@@ -105,17 +116,21 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   const char* log_file = cupsGetOption("log-file", num_options, options);
   const char* port_text = cupsGetOption("server-port", num_options, options);
   const int port = port_text ? std::atoi(port_text) : 0;
+  // PAM is ours (admin_access), not PAPPL's: PAPPL would then drop the
+  // application's own password.
   const char* auth = cupsGetOption("auth-service", num_options, options);
 
   pappl_system_t* system = papplSystemCreate(
       PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG |
           PAPPL_SOPTIONS_WEB_SECURITY,
       kAppName, port, "_print,_universal", spool_dir.c_str(), log_file ? log_file : "-",
-      LogLevel(cupsGetOption("log-level", num_options, options)), auth, /*tls_only*/ false);
+      LogLevel(cupsGetOption("log-level", num_options, options)), /*auth_service*/ nullptr,
+      /*tls_only*/ false);
   if (!system) return nullptr;
 
   if (const char* group = cupsGetOption("admin-group", num_options, options))
     papplSystemSetAdminGroup(system, group);
+  InstallAdminAccess(system, auth);
   if (const char* host = cupsGetOption("server-hostname", num_options, options))
     papplSystemSetHostName(system, host);
   const char* listen = cupsGetOption("listen-hostname", num_options, options);

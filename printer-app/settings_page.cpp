@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "base/frame.h"
+#include "printer-app/admin_access.h"
 #include "printer-app/driver.h"
 #include "printer-app/engine_programs.h"
+#include "printer-app/job_limits.h"
 #include "printer-app/printer_settings.h"
 
 namespace {
@@ -60,6 +62,8 @@ bool ServePage(pappl_client_t* client, void* data) {
   pappl_printer_t* printer = papplSystemFindPrinter(papplClientGetSystem(client), nullptr, id, nullptr);
   if (!printer) return false;
   if (!papplClientHTMLAuthorize(client)) return true;
+  // Before the header goes out: it may set the session's cookie.
+  const std::string token = SessionFormToken(client);
 
   PrinterSettings settings = LoadPrinterSettings(id);
   std::string status;
@@ -67,7 +71,7 @@ bool ServePage(pappl_client_t* client, void* data) {
     cups_option_t* form = nullptr;
     int num_form = papplClientGetForm(client, &form);
     PrinterSettings changed = settings;
-    if (!papplClientIsValidForm(client, num_form, form)) {
+    if (!IsValidSessionForm(client, num_form, form)) {
       status = "Invalid form submission.";
     } else if (!FormInt(num_form, form, "fault-retry-minutes", 0, kMaxRetryMinutes,
                         &changed.fault_retry_minutes)) {
@@ -75,11 +79,16 @@ bool ServePage(pappl_client_t* client, void* data) {
     } else if (!FormInt(num_form, form, "dpi", kMinDpi, kMaxDpi, &changed.dpi)) {
       status = "Resolution must be " + std::to_string(kMinDpi) + " to " + std::to_string(kMaxDpi) +
                " dpi.";
+    } else if (!FormInt(num_form, form, "max-document-mb", 1, kMaxDocumentMb, &changed.max_document_mb)) {
+      status = "The largest document must be 1 to " + std::to_string(kMaxDocumentMb) + " MB.";
+    } else if (!FormInt(num_form, form, "max-waiting-jobs", 0, kMaxWaitingJobs, &changed.max_waiting_jobs)) {
+      status = "Waiting jobs must be 0 to " + std::to_string(kMaxWaitingJobs) + ".";
     } else if (!SavePrinterSettings(id, changed)) {
       status = "Cannot save the settings in " + PrinterFolder(id) + ".";
     } else {
       settings = changed;
       ApplyPrintSize(printer, settings.dpi);
+      ApplyJobLimits(printer, settings);
       status = "Changes saved.";
     }
     cupsFreeOptions(num_form, form);
@@ -107,7 +116,7 @@ bool ServePage(pappl_client_t* client, void* data) {
   papplClientHTMLPuts(client, "</tbody></table>\n<h2 class=\"title\">Settings</h2>\n");
   char path[1024];
   papplPrinterGetPath(printer, kSubpath, path, sizeof path);
-  papplClientHTMLStartForm(client, path, false);
+  StartSessionForm(client, path, token);
   papplClientHTMLPrintf(client,
                         "<table class=\"form\"><tbody>\n"
                         "<tr><th><label for=\"fault-retry-minutes\">Retry a fault for:</label></th>"
@@ -117,11 +126,19 @@ bool ServePage(pappl_client_t* client, void* data) {
                         "<tr><th><label for=\"dpi\">Print resolution:</label></th>"
                         "<td><input type=\"number\" name=\"dpi\" min=\"%d\" max=\"%d\" value=\"%d\"> "
                         "dpi (the %d &times; %d picture prints %.2f &times; %.2f in)</td></tr>\n"
+                        "<tr><th><label for=\"max-document-mb\">Largest document:</label></th>"
+                        "<td><input type=\"number\" name=\"max-document-mb\" min=\"1\" max=\"%d\" "
+                        "value=\"%d\"> MB (a larger one is refused)</td></tr>\n"
+                        "<tr><th><label for=\"max-waiting-jobs\">Waiting jobs:</label></th>"
+                        "<td><input type=\"number\" name=\"max-waiting-jobs\" min=\"0\" max=\"%d\" "
+                        "value=\"%d\"> at most, besides the one printing (more are refused as "
+                        "busy)</td></tr>\n"
                         "<tr><th></th><td><input type=\"submit\" value=\"Save Changes\"></td></tr>\n"
                         "</tbody></table></form>\n",
                         kMaxRetryMinutes, settings.fault_retry_minutes, kMinDpi, kMaxDpi,
                         settings.dpi, kFrameColumns, kFrameRows, double(kFrameColumns) / settings.dpi,
-                        double(kFrameRows) / settings.dpi);
+                        double(kFrameRows) / settings.dpi, kMaxDocumentMb,
+                        settings.max_document_mb, kMaxWaitingJobs, settings.max_waiting_jobs);
   papplClientHTMLPuts(client, "<h2 class=\"title\">Engine settings</h2>\n<p>Read from ");
   Escape(client, PrinterFolder(id) + "/windows/system");
   papplClientHTMLPuts(client, " (edit the files there; each job reads them afresh):</p>\n<pre>");

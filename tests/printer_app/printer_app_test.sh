@@ -3,7 +3,8 @@
 # port with its state in a temporary folder, printers on the virtual printer,
 # jobs from ipptool, a private cupsd and headless Chromium.
 #
-#   printer_app_test.sh PART BIN_DIR      PART: ipp | cups | bad | faults | web
+#   printer_app_test.sh PART BIN_DIR
+#   PART: ipp | cups | bad | faults | web | admin | devices | limits
 #
 # The engine runs on the virtual clock; waits here are bounded polls of the
 # server, and every server this script starts is stopped when it ends.
@@ -177,6 +178,30 @@ expect_copies() {
   [ ! -e "$out/copy$((n + 1)).lines" ] || fail "more than $n copies arrived in $out"
 }
 
+
+# ---- the web interface through curl -------------------------------------------
+
+# web_get FROM PATH [CURL-ARGS...]: the page at PATH, asked from address FROM
+# (127.0.0.2 stands for another host: only 127.0.0.1 and ::1 count as this
+# machine); headers in $work/headers, the page in $work/page; prints the
+# HTTP status.
+web_get() {
+  local from=$1 path=$2; shift 2
+  curl -s --interface "$from" -D "$work/headers" -o "$work/page" -w '%{http_code}' "$@" \
+    "http://127.0.0.1:$port$path"
+}
+# The form token and session cookie of the last page.
+form_token() { sed -n 's/.*name="session" value="\([^"]*\)".*/\1/p' "$work/page" | sed -n 1p; }
+session_cookie() { sed -n 's/^Set-Cookie: \(vyr-session=[0-9a-f]*\).*/\1/p' "$work/headers" | tr -d '\r' | sed -n 1p; }
+banner() { sed -n 's/.*<div class="banner">\([^<]*\)<.*/\1/p' "$work/page" | sed -n 1p; }
+
+# engine_post FROM PRINTER FORM-DATA [CURL-ARGS...]: posts the Engine form;
+# prints the HTTP status, the banner in $work/page.
+engine_post() {
+  local from=$1 printer=$2 data=$3; shift 3
+  web_get "$from" "/$printer/engine" -X POST --data "$data" "$@"
+}
+
 # ---- pictures -----------------------------------------------------------------
 
 # A landscape JPEG and a portrait PNG with four differently coloured quarters.
@@ -191,8 +216,8 @@ start_server
 
 case $part in
 ipp)
-  out=$work/out
-  add_printer photo "vyr://virtual/?out=$out"
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
   [ -f "$state/printers/1/windows/system/tyq00.ini" ] || fail "no engine disk laid out for the printer"
   for doc in "photo.jpg image/jpeg 2" "photo.png image/png 1"; do
     read -r file format copies <<<"$doc"
@@ -218,8 +243,8 @@ ipp)
   ;;
 
 cups)
-  out=$work/out
-  add_printer photo "vyr://virtual/?out=$out"
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
   cups=$work/cups
   cport=$(free_port)
   mkdir -p "$cups"/{etc,spool,tmp,cache,state,log}
@@ -272,8 +297,8 @@ C
   ;;
 
 bad)
-  out=$work/out
-  add_printer photo "vyr://virtual/?out=$out"
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
   echo "this is a letter, not a picture" >"$work/letter.jpg"
   head -c 4000 "$work/photo.jpg" >"$work/truncated.jpg"
   # A real 20000 x 20000 PNG: one colour, so it compresses to a few kilobytes.
@@ -325,7 +350,7 @@ PY
 faults)
   # A fault the operator may clear, retried for 0 minutes: the job stops at
   # once with the printer's reason; an absent printer shows offline.
-  add_printer paper "vyr://virtual/?out=$work/paper&fault=paper@line:10"
+  add_printer paper "vyr://virtual/?out=paper&fault=paper@line:10"
   add_printer absent "vyr://virtual/?absent"
   echo "fault-retry-minutes=0" >"$state/printers/1/printer-app.conf"
   #   printer  reason        message
@@ -344,8 +369,8 @@ faults)
   ;;
 
 web)
-  out=$work/out
-  add_printer photo "vyr://virtual/?out=$out"
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
   # The printer's page (PAPPL's: state, jobs) and its Engine page (progress,
   # the engine's message, settings), each while a job prints and after.
   pages=("http://127.0.0.1:$port/photo" "http://127.0.0.1:$port/photo/engine")
@@ -383,6 +408,149 @@ web)
   done
   # VYR_SCREENSHOT_DIR=DIR keeps the screenshots for a look.
   if [ -n "${VYR_SCREENSHOT_DIR:-}" ]; then cp "$work"/*-printing.png "$work"/*-done.png "$VYR_SCREENSHOT_DIR"/; fi
+  ;;
+
+admin)
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
+  settings="fault-retry-minutes=7&dpi=200&max-document-mb=100&max-waiting-jobs=100"
+  # No administrator yet: this machine may administer, another host may not,
+  # not even claim the Security page; the printer's page is open to both.
+  [ "$(web_get 127.0.0.2 /photo/engine)" = 403 ] || fail "Engine page open to another host"
+  [ "$(web_get 127.0.0.2 /security -X POST --data 'new_password=Other1234&new_password2=Other1234')" = 403 ] ||
+    fail "another host could claim the Security page"
+  [ "$(web_get 127.0.0.2 /photo)" = 200 ] || fail "the printer's page is not open to the network"
+  [ "$(web_get 127.0.0.1 /security)" = 200 ] || fail "Security page refused to this machine"
+  password=Vyr-admin-2468
+  web_get 127.0.0.1 /security -X POST -b "$(session_cookie)" \
+    --data "session=$(form_token)&new_password=$password&new_password2=$password" >/dev/null
+  [ "$(banner)" = "Password changed." ] || fail "setting the password: $(banner)"
+
+  # Now every change needs the password, from here too.
+  [ "$(web_get 127.0.0.1 /photo/engine)" = 401 ] || fail "Engine page open without credentials"
+  [ "$(engine_post 127.0.0.1 photo "session=x&$settings")" = 401 ] || fail "POST without credentials not refused"
+  [ "$(web_get 127.0.0.2 /photo/engine -u "admin:wrong")" = 401 ] || fail "a wrong password was taken"
+  [ "$(web_get 127.0.0.2 /photo/engine -u "admin:$password")" = 200 ] || fail "the password was refused"
+  token_a=$(form_token) cookie_a=$(session_cookie)
+  [ -n "$token_a" ] && [ -n "$cookie_a" ] || fail "no form token or session cookie on the Engine page"
+  web_get 127.0.0.2 /photo/engine -u "admin:$password" >/dev/null
+  cookie_b=$(session_cookie)
+  [ "$cookie_a" != "$cookie_b" ] || fail "two sessions share a cookie"
+  # A token from session A does not work in session B (nor without a session).
+  for cookie in "$cookie_b" ""; do
+    engine_post 127.0.0.2 photo "session=$token_a&$settings" -u "admin:$password" ${cookie:+-b "$cookie"} >/dev/null
+    [ "$(banner)" = "Invalid form submission." ] || fail "token of another session: $(banner)"
+  done
+  grep -q '^fault-retry-minutes=5$' "$state/printers/1/printer-app.conf" || fail "a refused POST changed the settings"
+  engine_post 127.0.0.2 photo "session=$token_a&$settings" -u "admin:$password" -b "$cookie_a" >/dev/null
+  [ "$(banner)" = "Changes saved." ] || fail "POST with credentials: $(banner)"
+  grep -q '^fault-retry-minutes=7$' "$state/printers/1/printer-app.conf" || fail "the settings were not saved"
+
+  # IPP: pausing the printer needs the password; printing, job status and
+  # cancelling one's own job do not.
+  cat >"$work/pause.test" <<'T'
+{ OPERATION Pause-Printer
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  STATUS successful-ok }
+T
+  ! ipptool -q "$server/ipp/print/photo" "$work/pause.test" 2>/dev/null || fail "Pause-Printer without credentials"
+  [ "$(printer_attr photo printer-state)" = idle ] || fail "the printer was paused"
+  job=$(ipp_print photo "$work/photo.jpg" image/jpeg 99)
+  [[ $job =~ ^[0-9]+$ ]] || fail "printing was $job"
+  ipptool -q -d job="$job" "$server/ipp/print/photo" "$work/cancel.test" || fail "the owner could not cancel"
+  [ "$(wait_job photo "$job")" = canceled ] || fail "the job was not cancelled"
+  ;;
+
+devices)
+  cat >"$work/create.test" <<'T'
+{ OPERATION Create-Printer
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri system-uri $uri
+  ATTR keyword printer-service-type print
+  ATTR keyword smi55357-driver vyr
+  ATTR uri smi55357-device-uri $device
+  GROUP printer-attributes-tag
+  ATTR name printer-name $name
+  DISPLAY status-message
+  DISPLAY detailed-status-message }
+T
+  # create NAME URI: "ok", or the reason the server gave.
+  create() {
+    local answer
+    answer=$(ipptool -tv -d name="$1" -d device="$2" "$server/ipp/system" "$work/create.test" 2>&1 || true)
+    if grep -q 'status-code = successful-ok' <<<"$answer"; then echo ok; else
+      sed -n 's/^ *detailed-status-message (textWithoutLanguage) = //p' <<<"$answer"; fi
+  }
+  #   URI                                      the reason names
+  cases=("vyr://virtual/?out=/etc/vyr-test       'out' names a path"
+         "vyr://virtual/?out=../../x             'out' names a path"
+         "vyr://virtual/?out=..                  'out' contains '..'"
+         "vyr://virtual/?out=a%2Fb               'out' names a path"
+         "vyr://virtual/?out=a%2Cb               'out' contains a comma"
+         "vyr://virtual/?out=.hidden             'out' must be a plain folder name"
+         "vyr://virtual/?fault=paper%40line:1%2C5 'fault' contains a comma"
+         "vyr://virtual/?params=1                unknown device URI option 'params'"
+         "vyr://virtual/?bogus                   unknown device URI option 'bogus'"
+         "vyr://ieee1284/parport97               no parallel port 'parport97'")
+  n=0
+  for row in "${cases[@]}"; do
+    read -r uri reason <<<"$row"
+    said=$(create "bad$((n++))" "$uri")
+    [[ $said == *"$reason"* ]] || fail "$uri: \"$said\", not \"$reason\""
+    echo "$uri: $said"
+  done
+  [ ! -e /etc/vyr-test ] || fail "a client made /etc/vyr-test"
+  # The web form refuses such a device too.
+  web_get 127.0.0.1 /addprinter >/dev/null
+  web_get 127.0.0.1 /addprinter -X POST --data-urlencode "session=$(form_token)" \
+    --data-urlencode "printer_name=webbad" --data-urlencode "driver_name=vyr" \
+    --data-urlencode "device_uri=vyr://virtual/?out=/tmp/vyr-web|" >/dev/null
+  [ -n "$(banner)" ] || fail "the Add Printer page took a path"
+  echo "web form: $(banner)"
+  [ "$(create good "vyr://virtual/?out=good&busy_reads=2")" = ok ] || fail "a plain folder name was refused"
+
+  # After a job every file in the state folder is the server's alone, and so
+  # is its local socket.
+  job=$(ipp_print good "$work/photo.jpg" image/jpeg 1)
+  [ "$(wait_job good "$job")" = completed ] || fail "the job on the good printer did not print"
+  [ -f "$state/virtual/good/copy1.lines" ] || fail "the copy did not arrive under the state folder"
+  [ -f "$state/printers/1/last-page.bmp" ] || fail "no last page"
+  shared=$(find "$state" -perm /077 -printf '%m %p\n')
+  [ -z "$shared" ] || fail "not private: $shared"
+  [ "$(stat -c %a "$work/vyr-printer-app.sock")" = 600 ] || fail "the local socket is $(stat -c %a "$work/vyr-printer-app.sock")"
+  ;;
+
+limits)
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
+  web_get 127.0.0.1 /photo/engine >/dev/null
+  engine_post 127.0.0.1 photo "session=$(form_token)&fault-retry-minutes=5&dpi=160&max-document-mb=1&max-waiting-jobs=1" \
+    -b "$(session_cookie)" >/dev/null
+  [ "$(banner)" = "Changes saved." ] || fail "setting the limits: $(banner)"
+  head -c 1500000 /dev/urandom >"$work/big.jpg"
+  # With its length declared the document is refused before it is read; sent
+  # in chunks it stops once its size is known.
+  said=$(ipptool -L -tv -d format=image/jpeg -d copies=1 -f "$work/big.jpg" "$server/ipp/print/photo" "$work/print.test" 2>&1 || true)
+  grep -q "Request Entity Too Large" <<<"$said" || fail "an oversized document (Content-Length): $said"
+  job=$(ipp_print photo "$work/big.jpg" image/jpeg 1)
+  [[ $job =~ ^[0-9]+$ ]] || fail "chunked upload: $job"
+  [ "$(wait_job photo "$job")" = aborted ] || fail "the oversized job was not stopped"
+  said_ok() { [[ $(job_attr photo "$job" job-state-message) == "The document is larger than 1 MB"* ]]; }
+  wait_until 5 "the oversized job's message" said_ok ||
+    fail "oversized job: $(job_attr photo "$job" job-state-message)"
+  # One job prints, one waits, the next is refused as busy.
+  first=$(ipp_print photo "$work/photo.jpg" image/jpeg 99)
+  printing() { [ "$(job_attr photo "$first" job-state)" = processing ]; }
+  wait_until 30 "job $first printing" printing
+  second=$(ipp_print photo "$work/photo.png" image/png 1)
+  [[ $second =~ ^[0-9]+$ ]] || fail "the waiting job was $second"
+  [[ $(ipp_print photo "$work/photo.png" image/png 1) == "refused server-error-busy"* ]] || fail "a job over the queue limit was taken"
+  for j in "$first" "$second"; do ipptool -q -d job="$j" "$server/ipp/print/photo" "$work/cancel.test" || true; done
   ;;
 
 *)
