@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "printer-app/add_printer_page.h"
 #include "printer-app/admin_access.h"
 #include "printer-app/driver.h"
 #include "printer-app/document_check.h"
@@ -131,6 +132,7 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   if (const char* group = cupsGetOption("admin-group", num_options, options))
     papplSystemSetAdminGroup(system, group);
   InstallAdminAccess(system, auth);
+  AddPrinterPage(system);
   if (const char* host = cupsGetOption("server-hostname", num_options, options))
     papplSystemSetHostName(system, host);
   const char* listen = cupsGetOption("listen-hostname", num_options, options);

@@ -505,13 +505,16 @@ T
     echo "$uri: $said"
   done
   [ ! -e /etc/vyr-test ] || fail "a client made /etc/vyr-test"
-  # The web form refuses such a device too.
+  # The web form refuses such a device too, and takes a good one.
   web_get 127.0.0.1 /addprinter >/dev/null
-  web_get 127.0.0.1 /addprinter -X POST --data-urlencode "session=$(form_token)" \
-    --data-urlencode "printer_name=webbad" --data-urlencode "driver_name=vyr" \
-    --data-urlencode "device_uri=vyr://virtual/?out=/tmp/vyr-web|" >/dev/null
-  [ -n "$(banner)" ] || fail "the Add Printer page took a path"
-  echo "web form: $(banner)"
+  token=$(form_token) cookie=$(session_cookie)
+  add_on_web() {
+    web_get 127.0.0.1 /addprinter -X POST -b "$cookie" --data-urlencode "session=$token" \
+      --data-urlencode "printer_name=$1" --data-urlencode "device_uri_text=$2"
+  }
+  add_on_web webbad "vyr://virtual/?out=a%2Fb" >/dev/null
+  [[ $(banner) == *"device URI option 'out' names a path"* ]] || fail "the Add Printer page: $(banner)"
+  [ "$(add_on_web webgood "vyr://virtual/?out=web")" = 302 ] || fail "the Add Printer page refused a good device"
   [ "$(create good "vyr://virtual/?out=good&busy_reads=2")" = ok ] || fail "a plain folder name was refused"
 
   # After a job every file in the state folder is the server's alone, and so
@@ -519,7 +522,7 @@ T
   job=$(ipp_print good "$work/photo.jpg" image/jpeg 1)
   [ "$(wait_job good "$job")" = completed ] || fail "the job on the good printer did not print"
   [ -f "$state/virtual/good/copy1.lines" ] || fail "the copy did not arrive under the state folder"
-  [ -f "$state/printers/1/last-page.bmp" ] || fail "no last page"
+  [ -f "$state/printers/2/last-page.bmp" ] || fail "no last page"
   shared=$(find "$state" -perm /077 -printf '%m %p\n')
   [ -z "$shared" ] || fail "not private: $shared"
   [ "$(stat -c %a "$work/vyr-printer-app.sock")" = 600 ] || fail "the local socket is $(stat -c %a "$work/vyr-printer-app.sock")"
