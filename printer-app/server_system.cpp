@@ -129,8 +129,6 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
       /*tls_only*/ false);
   if (!system) return nullptr;
 
-  if (const char* group = cupsGetOption("admin-group", num_options, options))
-    papplSystemSetAdminGroup(system, group);
   InstallAdminAccess(system, auth);
   AddPrinterPage(system);
   if (const char* host = cupsGetOption("server-hostname", num_options, options))
@@ -157,6 +155,9 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   papplSystemSetVersions(system, 1, &version);
 
   papplSystemLoadState(system, g_state_file.c_str());
+  // The command line's group wins over the saved one.
+  if (const char* group = cupsGetOption("admin-group", num_options, options))
+    papplSystemSetAdminGroup(system, group);
   papplSystemIteratePrinters(system, AttachEach, nullptr);
   papplSystemSetSaveCallback(system, SaveState, nullptr);
   return system;

@@ -10,7 +10,8 @@ inline constexpr char kAppVersion[] = VYR_VERSION;
 
 // papplMainloop's system callback. Options beyond PAPPL's usual server
 // options: state-directory=DIR (default: $STATE_DIRECTORY as systemd sets it,
-// /var/lib/vyr-printer-app for root, else ~/.local/state/vyr-printer-app).
+// /var/lib/vyr-printer-app for root, else ~/.local/state/vyr-printer-app),
+// admin-group=GROUP (lpadmin) and auth-service=SERVICE (PAM; admin_access.h).
 pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void* data);
 
 // Gives printer `printer` what it needs beyond PAPPL's own: its engine disk
