@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "printer-app/admin_access.h"
+#include "printer-app/admin_page.h"
 #include "printer-app/device_uri.h"
 #include "printer-app/driver.h"
 
@@ -21,16 +22,16 @@ bool Listed(const char* info, const char* uri, const char* id, void* data) {
   return false;  // the whole list
 }
 
-void Escape(pappl_client_t* client, const std::string& s) { papplClientHTMLEscape(client, s.c_str(), s.size()); }
-
 // The new printer, or nullptr with the reason in `status`.
-pappl_printer_t* Create(pappl_system_t* system, int num_form, cups_option_t* form, std::string* status) {
-  const char* name = cupsGetOption("printer_name", num_form, form);
-  const char* typed = cupsGetOption("device_uri_text", num_form, form);
-  const char* chosen = cupsGetOption("device_uri", num_form, form);
+pappl_printer_t* Create(pappl_system_t* system, const PostedForm& form, std::string* status) {
+  const char* name = form.Get("printer_name");
+  const char* typed = form.Get("device_uri_text");
+  const char* chosen = form.Get("device_uri");
   const std::string uri = typed && *typed ? typed : chosen ? chosen : "";
   std::string error;
-  if (!name || !*name) {
+  if (!form.valid()) {
+    *status = "Invalid form submission.";
+  } else if (!name || !*name) {
     *status = "Please enter a printer name.";
   } else if (uri.empty()) {
     *status = "Please choose a device or enter a device URI.";
@@ -54,14 +55,8 @@ bool ServePage(pappl_client_t* client, void* /*data*/) {
   pappl_system_t* system = papplClientGetSystem(client);
   const std::string token = SessionFormToken(client);
   std::string status;
-  if (papplClientGetMethod(client) == HTTP_STATE_POST) {
-    cups_option_t* form = nullptr;
-    const int num_form = papplClientGetForm(client, &form);
-    pappl_printer_t* printer = nullptr;
-    if (!IsValidSessionForm(client, num_form, form)) status = "Invalid form submission.";
-    else printer = Create(system, num_form, form, &status);
-    cupsFreeOptions(num_form, form);
-    if (printer) {
+  if (const PostedForm form(client); form.posted()) {
+    if (pappl_printer_t* printer = Create(system, form, &status)) {
       char path[1024];
       papplPrinterGetPath(printer, nullptr, path, sizeof path);
       return papplClientRespondRedirect(client, HTTP_STATUS_FOUND, path);
@@ -70,15 +65,7 @@ bool ServePage(pappl_client_t* client, void* /*data*/) {
   std::vector<Device> devices;
   papplDeviceList(PAPPL_DEVTYPE_ALL, Listed, &devices, nullptr, nullptr);
 
-  papplClientRespond(client, HTTP_STATUS_OK, nullptr, "text/html", 0, 0);
-  papplClientHTMLHeader(client, "Add Printer", 0);
-  papplClientHTMLPuts(client, "<div class=\"content\"><div class=\"row\"><div class=\"col-12\">\n"
-                              "<h1 class=\"title\">Add Printer</h1>\n");
-  if (!status.empty()) {
-    papplClientHTMLPuts(client, "<div class=\"banner\">");
-    Escape(client, status);
-    papplClientHTMLPuts(client, "</div>\n");
-  }
+  BeginSystemPage(client, "Add Printer", status);
   StartSessionForm(client, kPath, token);
   papplClientHTMLPuts(client,
                       "<table class=\"form\"><tbody>\n"
@@ -88,9 +75,9 @@ bool ServePage(pappl_client_t* client, void* /*data*/) {
                       "name=\"device_uri\" id=\"device_uri\"><option value=\"\">Select Device</option>");
   for (const Device& d : devices) {
     papplClientHTMLPuts(client, "<option value=\"");
-    Escape(client, d.uri);
+    HtmlEscaped(client, d.uri);
     papplClientHTMLPuts(client, "\">");
-    Escape(client, d.info);
+    HtmlEscaped(client, d.info);
     papplClientHTMLPuts(client, "</option>");
   }
   papplClientHTMLPuts(client,
@@ -99,8 +86,8 @@ bool ServePage(pappl_client_t* client, void* /*data*/) {
                       "type=\"text\" name=\"device_uri_text\" id=\"device_uri_text\" "
                       "placeholder=\"vyr://virtual/?out=NAME\"></td></tr>\n"
                       "<tr><th></th><td><input type=\"submit\" value=\"Add Printer\"></td></tr>\n"
-                      "</tbody></table></form>\n</div></div></div>\n");
-  papplClientHTMLFooter(client);
+                      "</tbody></table></form>\n");
+  EndSystemPage(client);
   return true;
 }
 

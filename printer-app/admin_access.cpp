@@ -79,7 +79,7 @@ bool UserInGroup(const char* user, gid_t group) {
 // PAPPL stores NONCE~HEX, HEX the SHA-256 of "NONCE:PASSWORD". (Its own
 // check, papplSystemHashPassword with the stored hash as salt, keeps the whole
 // stored hash as the nonce: the result only starts with it, whatever the
-// password.)
+// password, so PAPPL's login takes any password and its Security page none.)
 bool PasswordMatches(pappl_system_t* system, const char* password) {
   char stored[256] = "";
   papplSystemGetPassword(system, stored, sizeof stored);
@@ -271,69 +271,6 @@ std::string SessionId(pappl_client_t* client, bool create) {
   return session;
 }
 
-// ---- the Security page -------------------------------------------------------------
-
-// PAPPL's own page checks the old password with the hash above and so never
-// takes one: this one replaces it. Whoever reaches it is an administrator
-// already (or, before there is one, on this machine).
-bool GoodPassword(const std::string& p) {
-  bool lower = false, upper = false, digit = false;
-  for (char c : p) {
-    lower |= std::islower(static_cast<unsigned char>(c)) != 0;
-    upper |= std::isupper(static_cast<unsigned char>(c)) != 0;
-    digit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
-  }
-  return p.size() >= 8 && lower && upper && digit;
-}
-
-bool ServeSecurityPage(pappl_client_t* client, void* /*data*/) {
-  if (!papplClientHTMLAuthorize(client)) return true;
-  pappl_system_t* system = papplClientGetSystem(client);
-  const std::string token = SessionFormToken(client);
-  std::string status;
-  if (papplClientGetMethod(client) == HTTP_STATE_POST) {
-    cups_option_t* form = nullptr;
-    const int num_form = papplClientGetForm(client, &form);
-    const char* first = cupsGetOption("new_password", num_form, form);
-    const char* second = cupsGetOption("new_password2", num_form, form);
-    if (!IsValidSessionForm(client, num_form, form)) {
-      status = "Invalid form submission.";
-    } else if (!first || !second || std::strcmp(first, second) != 0) {
-      status = "Passwords do not match.";
-    } else if (!GoodPassword(first)) {
-      status = "The password needs at least eight characters with an uppercase letter, a "
-               "lowercase letter and a digit.";
-    } else {
-      char hash[256];
-      papplSystemHashPassword(system, nullptr, first, hash, sizeof hash);
-      papplSystemSetPassword(system, hash);
-      status = "Password changed.";
-    }
-    cupsFreeOptions(num_form, form);
-  }
-  papplClientRespond(client, HTTP_STATUS_OK, nullptr, "text/html", 0, 0);
-  papplClientHTMLHeader(client, "Security", 0);
-  papplClientHTMLPuts(client, "<div class=\"content\"><div class=\"row\"><div class=\"col-12\">\n"
-                              "<h1 class=\"title\">Security</h1>\n");
-  if (!status.empty())
-    papplClientHTMLPrintf(client, "<div class=\"banner\">%s</div>\n", status.c_str());
-  papplClientHTMLPuts(client,
-                      "<p>Anyone on the network may print. Changes need an administrator: any "
-                      "user name with this password, or a member of the administration group "
-                      "when the server checks system passwords (PAM).</p>\n");
-  StartSessionForm(client, "/security", token);
-  papplClientHTMLPuts(client,
-                      "<table class=\"form\"><tbody>\n"
-                      "<tr><th><label for=\"new_password\">New password:</label></th><td><input "
-                      "type=\"password\" name=\"new_password\" id=\"new_password\"></td></tr>\n"
-                      "<tr><th><label for=\"new_password2\">Again:</label></th><td><input "
-                      "type=\"password\" name=\"new_password2\" id=\"new_password2\"></td></tr>\n"
-                      "<tr><th></th><td><input type=\"submit\" value=\"Change Password\"></td></tr>\n"
-                      "</tbody></table></form>\n</div></div></div>\n");
-  papplClientHTMLFooter(client);
-  return true;
-}
-
 }  // namespace
 
 void InstallAdminAccess(pappl_system_t* system, const char* pam_service) {
@@ -347,8 +284,6 @@ void InstallAdminAccess(pappl_system_t* system, const char* pam_service) {
     papplSystemSetAdminGroup(system, kDefaultAdminGroup);
   papplSystemSetAuthCallback(system, "Basic", Authorize, nullptr);
   papplSystemAddTimerCallback(system, 0, 1, RestrictLocalSocket, nullptr);
-  // Added before PAPPL adds its own pages, so this one is served.
-  papplSystemAddResourceCallback(system, "/security", "text/html", ServeSecurityPage, nullptr);
 }
 
 std::string SessionFormToken(pappl_client_t* client) {

@@ -18,6 +18,7 @@
 #include "printer-app/job_limits.h"
 #include "printer-app/pdf_filter.h"
 #include "printer-app/private_state.h"
+#include "printer-app/security_page.h"
 #include "printer-app/printer_settings.h"
 #include "printer-app/settings_page.h"
 
@@ -131,6 +132,7 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
 
   InstallAdminAccess(system, auth);
   AddPrinterPage(system);
+  AddSecurityPage(system);
   if (const char* host = cupsGetOption("server-hostname", num_options, options))
     papplSystemSetHostName(system, host);
   const char* listen = cupsGetOption("listen-hostname", num_options, options);
