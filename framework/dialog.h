@@ -10,6 +10,8 @@
 
 #include "framework/afx.h"
 
+struct UiBackend;
+
 using UINT_PTR = uintptr_t;
 using INT_PTR = intptr_t;
 
@@ -95,7 +97,7 @@ class CDialog : public CWnd {
     uint32_t due;
   };
   void RunModalLoop();
-  bool FireDueTimer();
+  bool FireDueTimer(const UiBackend* ui);
 
   std::vector<std::unique_ptr<CWnd>> m_items;
   std::vector<Timer> m_timers;
