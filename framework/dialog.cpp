@@ -110,11 +110,9 @@ void CDialog::RunModalLoop() {
       OnClose();
       continue;
     }
-    // A button of the window: OK and Cancel go where the original framework
-    // sends them.
+    // A button of the window.
     if (int command = ui->take_command ? ui->take_command(ui->ctx) : 0) {
-      if (command == IDOK) OnOK();
-      if (command == IDCANCEL) OnCancel();
+      OnCommand(static_cast<WPARAM>(command), 0);
       continue;
     }
     if (m_timers.empty()) {
@@ -181,6 +179,19 @@ void CDialog::OnOK() { EndDialog(IDOK); }
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::OnClose() { OnCancel(); }
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
+  switch (static_cast<int>(wParam & 0xFFFFu)) {
+    case IDOK:
+      OnOK();
+      return TRUE;
+    case IDCANCEL:
+      OnCancel();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
 
 void CDialog::OnDestroy() {}
 

@@ -232,6 +232,8 @@ void WindowDialogBegin(void*, const VyrDialogTemplate* dialogTemplate) {
       case kVyrItemButton:
         widget = gtk_button_new_with_label(text);
         g_signal_connect(widget, "clicked", G_CALLBACK(OnButtonClicked), GINT_TO_POINTER(static_cast<int>(item.id)));
+        // The OK button is the default one: Return presses it.
+        if (static_cast<int>(item.id) == IDOK) gtk_window_set_default_widget(GTK_WINDOW(window), widget);
         break;
       default:
         widget = gtk_label_new(text);
