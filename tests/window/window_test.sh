@@ -123,6 +123,18 @@ record_job() {
   echo "$status $(grep -c '^message ' "$work/$name.record")"
 }
 
+# The job "job" ended by WHAT mid-page as a cancel: status 5, no page end, the
+# run end and then the exit signals sent, the spooled page deleted.
+ended_mid_page() {
+  finish
+  [ "$status" = 5 ] || fail "$1 mid-page: exit status $status, not 5"
+  local t=$work/job/vp/transcript.jsonl
+  grep -q '"event":"page_end"' "$t" && fail "$1: a page end was sent for a page not finished"
+  grep -q '"event":"run_end"' "$t" || fail "$1: no run end"
+  tail -1 "$t" | grep -q '"event":"signals"' || fail "$1: the exit signals were not the last thing sent"
+  [ ! -e "$work/job/c/abx.1" ] || fail "$1: the spooled page was not deleted"
+}
+
 case $part in
 progress)
   # German: the title is the engine's caption, the bar follows the lines the
@@ -151,13 +163,7 @@ progress)
   ((dark > 60)) || fail "no texts in the window ($dark dark pixels)"
   python3 "$probe" close "$w"
   kill -CONT "$job"
-  finish
-  [ "$status" = 5 ] || fail "closed mid-page: exit status $status, not 5"
-  t=$work/job/vp/transcript.jsonl
-  grep -q '"event":"page_end"' "$t" && fail "a page end was sent for a page not finished"
-  grep -q '"event":"run_end"' "$t" || fail "no run end after the close"
-  tail -1 "$t" | grep -q '"event":"signals"' || fail "the exit signals were not the last thing sent"
-  [ ! -e "$work/job/c/abx.1" ] || fail "the spooled page was not deleted"
+  ended_mid_page "the close"
   ;;
 ok)
   # OK, pressed with Return while the lines are sent, stops the job where it
@@ -170,12 +176,7 @@ ok)
   kill -STOP "$job"
   xdotool windowfocus --sync "$w" key Return
   kill -CONT "$job"
-  finish
-  [ "$status" = 5 ] || fail "OK mid-page: exit status $status, not 5"
-  t=$work/job/vp/transcript.jsonl
-  grep -q '"event":"page_end"' "$t" && fail "a page end was sent for a page not finished"
-  grep -q '"event":"run_end"' "$t" || fail "no run end after OK"
-  tail -1 "$t" | grep -q '"event":"signals"' || fail "the exit signals were not the last thing sent"
+  ended_mid_page OK
   ;;
 question-yes | question-no)
   # The fault question answered with the keyboard gives what the record back
