@@ -37,15 +37,7 @@ fail() {
   exit 1
 }
 
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s.
-wait_until() {
-  local limit=$1 what=$2; shift 2
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    ((SECONDS < end)) || fail "no $what within $limit s"
-    sleep 0.1
-  done
-}
+. "$here/../support/wait_until.sh"
 
 # A job's own disk and printer: disk NAME lays out $work/NAME (the printer's
 # files go to $work/NAME/vp).
