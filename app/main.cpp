@@ -20,8 +20,8 @@ void PrintUsage() {
       "Prints the spooled page c:\\abx.1 ($VYR_ROOT/c/abx.1) on the printer, COPIES times\n"
       "(0 or absent: 1), then deletes the spooled pages abx.1 .. abx.PAGEFILES (default 1).\n"
       "Anything after the two numbers prints the test page vyrtest.bmp instead.\n"
-      "Environment: VYR_ROOT, VYR_PORT, VYR_UI (terminal, stdio, record:FILE), VYR_CLOCK,\n"
-      "VYR_ANSWERS. See vyr(1).\n"
+      "Environment: VYR_ROOT, VYR_PORT, VYR_UI (window, terminal, stdio, record:FILE),\n"
+      "VYR_CLOCK, VYR_ANSWERS. See vyr(1).\n"
       "  -h, --help     this text\n"
       "      --version  the version\n"
       "Exit status:\n");

@@ -83,6 +83,14 @@ void CPrintDlg::OnClose() {
   CDialog::OnClose();
 }
 
+// OnOK is also how the job ends the dialog itself, after noting how it ended;
+// only the button pressed by the user is a cancel (a job already ended keeps
+// its own note).
+BOOL CPrintDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if ((wParam & 0xFFFFu) == IDOK) NoteJobEnd(kExitCancelled);
+  return CDialog::OnCommand(wParam, lParam);
+}
+
 void CPrintDlg::OnDestroy() {
   CDialog::OnDestroy();
   // A dialog closed before the job bound the link library has nothing to end.

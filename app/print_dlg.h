@@ -47,6 +47,8 @@ class CPrintDlg : public CDialog {
   HICON OnQueryDragIcon() override;
   void OnTimer(UINT_PTR idEvent) override;
   void OnClose() override;
+  // The user's OK ends the job where it stands, as a cancel does.
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnDestroy() override;
 
   // Job steps (print_job.cpp) and the line sender (line_sender.cpp).

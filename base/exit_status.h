@@ -11,7 +11,7 @@ enum ExitStatus : int {
                               // unreadable or refused, or a module is broken
   kExitPrinterAttention = 4,  // the printer reported a fault, a transfer failed, or it
                               // did not become ready in time
-  kExitCancelled = 5,         // the dialog was closed: close box, Ctrl-C, SIGTERM
+  kExitCancelled = 5,         // the dialog was closed (close box, Ctrl-C, SIGTERM) or OK pressed mid-job
   kExitPrinterNotFound = 6,   // no printer answered the identification: try again later
   kExitUsage = 64,            // a command line the program does not take; nothing done
 };

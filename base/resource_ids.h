@@ -34,6 +34,10 @@ constexpr uint32_t IDS_PRINTER_NOT_READY = 2028;  // not ready for a command
 constexpr uint32_t IDS_TEMPERATURE_MISSING = 2029;
 constexpr uint32_t IDS_TEMPERATURE_SHORT = 2030;
 
+// ---- The buttons of a Yes/No question in a window -----------------------------
+constexpr uint32_t IDS_BUTTON_YES = 2040;
+constexpr uint32_t IDS_BUTTON_NO = 2041;
+
 // ---- Captions of the progress dialog ------------------------------------------
 constexpr uint32_t IDS_CAPTION_READY_WAIT = 2032;
 constexpr uint32_t IDS_CAPTION_PRINTER = 2033;

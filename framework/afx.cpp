@@ -92,6 +92,8 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Both ends are unsigned 16-bit values.
       m_nRangeMin = static_cast<int>(bits & 0xFFFFu);
       m_nRangeMax = static_cast<int>((bits >> 16) & 0xFFFFu);
+      const UiBackend* ui = UiCurrent();
+      if (ui && ui->progress_range) ui->progress_range(ui->ctx, m_nID, m_nRangeMin, m_nRangeMax);
       return previous;
     }
     case PBM_SETPOS: {

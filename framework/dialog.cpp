@@ -84,6 +84,9 @@ INT_PTR CDialog::DoModal() {
   // While the dialog runs, SIGINT and SIGTERM are its close box.
   ConsoleCatchInterrupt();
 
+  // A back end with a window lays it out from the template first.
+  const UiBackend* ui = UiCurrent();
+  if (ui->dialog_begin) ui->dialog_begin(ui->ctx, dialogTemplate);
   // The dialog appears with the caption of its template.
   SetWindowText(dialogTemplate->caption ? dialogTemplate->caption : "");
   OnInitDialog();
@@ -107,6 +110,11 @@ void CDialog::RunModalLoop() {
       OnClose();
       continue;
     }
+    // A button of the window.
+    if (int command = ui->take_command ? ui->take_command(ui->ctx) : 0) {
+      OnCommand(static_cast<WPARAM>(command), 0);
+      continue;
+    }
     if (m_timers.empty()) {
       if (!UserCanClose(ui)) {
         // Nothing can ever happen again: no timer, and the back end has no
@@ -115,26 +123,41 @@ void CDialog::RunModalLoop() {
         if (!m_bEnded) EndDialog(IDCANCEL);
         continue;
       }
-      // Only the user can end the dialog now: sleep until the close box.
-      std::this_thread::sleep_for(std::chrono::milliseconds(kCloseBoxPollMs));
+      // Only the user can end the dialog now: wait for the close box.
+      if (ui->wait) {
+        ui->wait(ui->ctx, kCloseBoxPollMs);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kCloseBoxPollMs));
+      }
       continue;
     }
-    FireDueTimer();
+    FireDueTimer(ui);
   }
 }
 
 // Waits for the earliest timer and fires it; on the real clock a long wait is
 // cut into slices so that the loop can look at the close box in between.
-bool CDialog::FireDueTimer() {
+bool CDialog::FireDueTimer(const UiBackend* ui) {
   size_t next = 0;
   uint32_t now = ClockPeek();
   for (size_t i = 1; i < m_timers.size(); ++i) {
     if (static_cast<int32_t>(m_timers[i].due - m_timers[next].due) < 0) next = i;
   }
   uint32_t due = m_timers[next].due;
-  if (!DueBy(due, now)) {
+  const bool real = ClockCurrentKind() == ClockKind::Real;
+  if (ui->wait) {
+    // A window's own loop runs until the timer is due: on the real clock the
+    // time left, on the virtual clock the timer's period in real time, so
+    // that a person sees the job go by (the virtual clock then jumps to the
+    // tick as with every back end, and the job's events stay the same).
+    uint32_t ms = real ? (DueBy(due, now) ? 0 : due - now) : m_timers[next].period;
+    if (ui->wait(ui->ctx, ms)) return false;
+    if (real && !DueBy(due, ClockPeek())) return false;
+    if (!real) ClockWaitUntil(due);
+    now = ClockPeek();
+  } else if (!DueBy(due, now)) {
     uint32_t slice = now + kCloseBoxPollMs;
-    if (ClockCurrentKind() == ClockKind::Real && !DueBy(due, slice)) {
+    if (real && !DueBy(due, slice)) {
       ClockWaitUntil(slice);
       return false;
     }
@@ -156,6 +179,19 @@ void CDialog::OnOK() { EndDialog(IDOK); }
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::OnClose() { OnCancel(); }
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
+  switch (static_cast<int>(wParam & 0xFFFFu)) {
+    case IDOK:
+      OnOK();
+      return TRUE;
+    case IDCANCEL:
+      OnCancel();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
 
 void CDialog::OnDestroy() {}
 
@@ -231,6 +267,10 @@ LRESULT CDialog::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     } else {
       m_hSmallIcon = icon;
     }
+    // An icon handle is the resource module's icon (see CWinApp::LoadIcon).
+    const UiBackend* ui = UiCurrent();
+    if (ui->window_icon && m_bRunning)
+      ui->window_icon(ui->ctx, static_cast<const VyrIconResource*>(icon), wParam == ICON_BIG);
   }
   return CWnd::SendMessage(message, wParam, lParam);
 }

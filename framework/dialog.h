@@ -10,6 +10,8 @@
 
 #include "framework/afx.h"
 
+struct UiBackend;
+
 using UINT_PTR = uintptr_t;
 using INT_PTR = intptr_t;
 
@@ -45,6 +47,9 @@ class CDialog : public CWnd {
   virtual void OnCancel();  // ends the dialog with IDCANCEL
   // The close box (SIGINT or SIGTERM with any back end): cancels the dialog.
   virtual void OnClose();
+  // A button the user pressed (its item id in wParam): IDOK goes to OnOK,
+  // IDCANCEL to OnCancel. TRUE when the command was handled.
+  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   // The dialog is going away; its items still exist.
   virtual void OnDestroy();
   virtual void OnTimer(UINT_PTR idEvent);
@@ -95,7 +100,7 @@ class CDialog : public CWnd {
     uint32_t due;
   };
   void RunModalLoop();
-  bool FireDueTimer();
+  bool FireDueTimer(const UiBackend* ui);
 
   std::vector<std::unique_ptr<CWnd>> m_items;
   std::vector<Timer> m_timers;

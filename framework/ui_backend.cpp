@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/ui_terminal.h"
+#include "framework/ui_window.h"
 
 namespace {
 
@@ -71,9 +72,26 @@ std::map<unsigned, bool>& Answers() {
   return *g_answers;
 }
 
+bool DisplayIsThere() {
+  for (const char* variable : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = std::getenv(variable);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+// The window where one can be shown; otherwise the terminal, with one line
+// on standard error that says why.
+const UiBackend* WindowOrTerminal() {
+  const UiBackend* window = UiLoadWindowBackend();
+  return window ? window : UiTerminalBackend();
+}
+
 const UiBackend* ChooseFromEnvironment() {
   const char* choice = std::getenv("VYR_UI");
-  if (!choice || !*choice || std::strcmp(choice, "terminal") == 0) return UiTerminalBackend();
+  if (!choice || !*choice) return DisplayIsThere() ? WindowOrTerminal() : UiTerminalBackend();
+  if (std::strcmp(choice, "terminal") == 0) return UiTerminalBackend();
+  if (std::strcmp(choice, "window") == 0) return WindowOrTerminal();
   if (std::strcmp(choice, "stdio") == 0) return UiStdioBackend();
   if (std::strncmp(choice, "record:", 7) == 0 && choice[7] != '\0') {
     const UiBackend* record = UiMakeRecordBackend(choice + 7);
@@ -81,7 +99,7 @@ const UiBackend* ChooseFromEnvironment() {
     std::fprintf(stderr, "vyr: cannot write the UI record %s; using the terminal\n", choice + 7);
     return UiTerminalBackend();
   }
-  std::fprintf(stderr, "vyr: unknown VYR_UI \"%s\" (use terminal, stdio or record:FILE); using the terminal\n",
+  std::fprintf(stderr, "vyr: unknown VYR_UI \"%s\" (use terminal, window, stdio or record:FILE); using the terminal\n",
                choice);
   return UiTerminalBackend();
 }

@@ -12,11 +12,19 @@
 //                  a question is the unfinished line "message NUMBER yesno "
 //                  until one line read from standard input (yes or no; end of
 //                  input is no) finishes it.
+//   window         a window on the desktop (the module vyr_ui_gtk.so, see
+//                  ui_window.h); the default when VYR_UI is unset and a
+//                  display is there (WAYLAND_DISPLAY or DISPLAY).
 // With every back end, SIGINT and SIGTERM are the dialog's close box (see
 // CDialog). VYR_ANSWERS is a comma-separated list of NUMBER=yes|no (default: no).
 #pragma once
 
+#include <cstdint>
+
 #include "framework/dialog_events.h"
+
+struct VyrDialogTemplate;
+struct VyrIconResource;
 
 struct UiBackend {
   const char* name;
@@ -47,6 +55,23 @@ struct UiBackend {
   // null: nobody is.
   bool (*person_can_close)(void* ctx);
   void* ctx;
+
+  // ---- What only a back end with a window of its own needs; null elsewhere.
+  // The modal dialog begins with the items of `dialogTemplate` (before its
+  // first caption), so the window can be laid out from it.
+  void (*dialog_begin)(void* ctx, const VyrDialogTemplate* dialogTemplate) = nullptr;
+  // The dialog's icon was set (WM_SETICON); big or small.
+  void (*window_icon)(void* ctx, const VyrIconResource* icon, bool big) = nullptr;
+  // A progress bar's range changed (PBM_SETRANGE).
+  void (*progress_range)(void* ctx, int item, int min, int max) = nullptr;
+  // Serves the window for up to `ms` milliseconds of real time (0: what is
+  // pending, without waiting), while the dialog waits for its next timer or
+  // for the user. Returns true when it came back early because the user did
+  // something the dialog must take (a close request or a command).
+  bool (*wait)(void* ctx, uint32_t ms) = nullptr;
+  // The command (a button's item id, IDOK for the OK button) the user gave
+  // since the last call, or 0. Taking it clears it.
+  int (*take_command)(void* ctx) = nullptr;
 };
 
 // The back end in use, chosen from VYR_UI on first use.

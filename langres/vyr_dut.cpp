@@ -51,6 +51,8 @@ const VyrStringResource kStrings[] = {
            "standaardwaarden gebruikt. Installeer het bestand opnieuw voor de beste afdrukken."},
     {IDS_TEMPERATURE_SHORT, "Het bestand met de koptemperaturen (tempera.tur) is te kort, daarom worden "
            "standaardwaarden gebruikt. Installeer het bestand opnieuw voor de beste afdrukken."},
+    {IDS_BUTTON_YES, "Ja"},
+    {IDS_BUTTON_NO, "Nee"},
     {IDS_CAPTION_READY_WAIT, "Wachten op de printer"},
     {IDS_CAPTION_PRINTER, "Printer"},
     {IDS_CAPTION_LOADING, "Pagina laden"},

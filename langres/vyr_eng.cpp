@@ -48,6 +48,8 @@ const VyrStringResource kStrings[] = {
            "Reinstall the file for the best prints."},
     {IDS_TEMPERATURE_SHORT, "The head temperature file (tempera.tur) is too short, so standard values are used. "
            "Reinstall the file for the best prints."},
+    {IDS_BUTTON_YES, "Yes"},
+    {IDS_BUTTON_NO, "No"},
     {IDS_CAPTION_READY_WAIT, "Waiting for the printer"},
     {IDS_CAPTION_PRINTER, "Printer"},
     {IDS_CAPTION_LOADING, "Loading the page"},

@@ -53,6 +53,8 @@ const VyrStringResource kStrings[] = {
            "standard sont utilisées. Réinstallez le fichier pour obtenir les meilleurs tirages."},
     {IDS_TEMPERATURE_SHORT, "Le fichier des températures de la tête (tempera.tur) est trop court ; des valeurs "
            "standard sont utilisées. Réinstallez le fichier pour obtenir les meilleurs tirages."},
+    {IDS_BUTTON_YES, "Oui"},
+    {IDS_BUTTON_NO, "Non"},
     {IDS_CAPTION_READY_WAIT, "Attente de l'imprimante"},
     {IDS_CAPTION_PRINTER, "Imprimante"},
     {IDS_CAPTION_LOADING, "Chargement de la page"},

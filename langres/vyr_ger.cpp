@@ -55,6 +55,8 @@ const VyrStringResource kStrings[] = {
     {IDS_TEMPERATURE_SHORT, "Die Datei mit den Kopftemperaturen (tempera.tur) ist zu kurz, daher werden "
            "Standardwerte verwendet. Installieren Sie die Datei neu, um die besten Drucke zu "
            "erhalten."},
+    {IDS_BUTTON_YES, "Ja"},
+    {IDS_BUTTON_NO, "Nein"},
     {IDS_CAPTION_READY_WAIT, "Warten auf den Drucker"},
     {IDS_CAPTION_PRINTER, "Drucker"},
     {IDS_CAPTION_LOADING, "Seite wird geladen"},

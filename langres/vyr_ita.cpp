@@ -51,6 +51,8 @@ const VyrStringResource kStrings[] = {
            "vengono usati valori standard. Reinstallare il file per ottenere le stampe migliori."},
     {IDS_TEMPERATURE_SHORT, "Il file delle temperature della testina (tempera.tur) è troppo corto, quindi vengono"
            " usati valori standard. Reinstallare il file per ottenere le stampe migliori."},
+    {IDS_BUTTON_YES, "Sì"},
+    {IDS_BUTTON_NO, "No"},
     {IDS_CAPTION_READY_WAIT, "Attesa della stampante"},
     {IDS_CAPTION_PRINTER, "Stampante"},
     {IDS_CAPTION_LOADING, "Caricamento della pagina"},

@@ -53,6 +53,8 @@ const VyrStringResource kStrings[] = {
     {IDS_TEMPERATURE_SHORT, "El archivo de temperaturas del cabezal (tempera.tur) es demasiado corto, por lo que "
            "se usan valores estándar. Vuelva a instalar el archivo para obtener las mejores "
            "impresiones."},
+    {IDS_BUTTON_YES, "Sí"},
+    {IDS_BUTTON_NO, "No"},
     {IDS_CAPTION_READY_WAIT, "Esperando a la impresora"},
     {IDS_CAPTION_PRINTER, "Impresora"},
     {IDS_CAPTION_LOADING, "Cargando la página"},

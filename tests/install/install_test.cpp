@@ -101,9 +101,13 @@ TEST_F(InstallTest, DebianPackageHoldsTheInstallationAndItsDependencies) {
   const std::string depends = Out();
   for (const char* package : {"libieee1284-3", "libpng16-16", "libvips42", "liblcms2-2"})
     EXPECT_THAT(depends, HasSubstr(package));
+  // The window needs GTK 4, the program does not: recommended, not required.
+  EXPECT_THAT(depends, Not(HasSubstr("libgtk")));
+  ASSERT_EQ(Sh("dpkg-deb -f pkg/vyr_*.deb Recommends"), 0) << Err();
+  EXPECT_THAT(Out(), HasSubstr("libgtk-4-1"));
   ASSERT_EQ(Sh("dpkg-deb -c pkg/vyr_*.deb"), 0) << Err();
   for (const char* file : {"./usr/bin/vyr", "./usr/bin/vyrtool", "./usr/lib/vyr/lptgate.so",
-                           "./usr/share/man/man1/vyr.1", "./usr/share/vyr/normal.cct"})
+                           "./usr/lib/vyr/vyr_ui_gtk.so", "./usr/share/man/man1/vyr.1", "./usr/share/vyr/normal.cct"})
     EXPECT_THAT(Out(), HasSubstr(file));
 }
 

@@ -16,10 +16,10 @@ namespace {
 const char* const kModules[] = {"vyr_eng.dll", "vyr_dut.dll", "vyr_ger.dll",
                                 "vyr_spa.dll", "vyr_fre.dll", "vyr_ita.dll"};
 
-// Every string number the program shows or uses as a caption.
+// Every string number the program shows or uses as a caption or a button.
 const uint32_t kNumbers[] = {2001, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010,
                              2011, 2012, 2013, 2014, 2015, 2016, 2017, 2018, 2019,
-                             2026, 2027, 2028, 2029, 2030, 2032, 2033, 2034};
+                             2026, 2027, 2028, 2029, 2030, 2032, 2033, 2034, 2040, 2041};
 
 bool IsValidUtf8(const char* s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s);

@@ -37,15 +37,7 @@ free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s.
-wait_until() {
-  local limit=$1 what=$2; shift 2
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    ((SECONDS < end)) || fail "no $what within $limit s"
-    sleep 0.1
-  done
-}
+. "$(dirname "$0")/../support/wait_until.sh"
 
 # ---- the server -------------------------------------------------------------
 
