@@ -177,10 +177,10 @@ HWY_INLINE void CorrectPixels(uint8_t* HWY_RESTRICT p) {
   const auto blueBranch = hn::AndNot(noRed, noBlue);    // red, no blue
   const auto greenBranch = hn::Not(hn::Or(noRed, noBlue));  // then no green
   const auto greenAboveBlue = hn::Gt(dG, dB), greenAboveRed = hn::Gt(dG, dR), redAboveBlue = hn::Gt(dR, dB);
-  const auto s1 = hn::AndNot(greenAboveBlue, redBranch), s2 = hn::And(greenAboveBlue, redBranch);
+  // sector 1 and the grey stand-in are what the other tests leave
+  const auto s2 = hn::And(greenAboveBlue, redBranch);
   const auto s3 = hn::AndNot(redAboveBlue, greenBranch), s4 = hn::And(redAboveBlue, greenBranch);
   const auto s5 = hn::And(greenAboveRed, blueBranch), s6 = hn::AndNot(greenAboveRed, blueBranch);
-  (void)s1;  // sector 1 and the grey stand-in are what the other tests leave
   // largest channel: red in 4 and 6, green in 2 and 5, else blue; middle
   // channel: red in 3 and 5, blue in 2 and 4, else green
   const auto maxR = hn::Or(s4, s6), maxG = hn::Or(s2, s5);
