@@ -156,7 +156,6 @@ void BM_WholePage(benchmark::State& state) {
   LoadBenchDisk& disk = Disk();
   UseSettings(kAllOn);
   g_DigitalCamera = 1;
-  AllowWidePasses(state.range(0) != 0);
   for (auto _ : state) {
     FILE* f = std::fopen(disk.pagePath.c_str(), "rb");
     const int result = LoadPageImage(f, nullptr);
@@ -165,7 +164,6 @@ void BM_WholePage(benchmark::State& state) {
     RunSixPasses();
     benchmark::DoNotOptimize(g_headPlanes[0]);
   }
-  AllowWidePasses(true);
   // the same page through the plain forms, from the page the file holds
   std::vector<uint8_t> page = disk.page;
   std::vector<int16_t> luma(kPageRows * kPageColumns);
@@ -186,7 +184,7 @@ void BM_WholePage(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_WholePage)->ArgName("four_lanes")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholePage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorMatch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorMatchPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SpeckleSixRuns)->Unit(benchmark::kMillisecond);

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
+#include "imaging/vector_targets.h"
 #include "pass_settings.h"
 #include "settings/settings.h"
 #include "support/plain_passes.h"
@@ -61,10 +63,10 @@ bool SameAsPlainForms(const std::vector<uint8_t>& source) {
 // Runs the engine's passes from `first` to `last` (0 contrast .. 5 limit).
 // The passes before `first` run once, untimed; each iteration then starts
 // from that state again (page, luminance and planes put back, untimed).
-void RunPasses(benchmark::State& state, int first, int last, bool wide = true) {
+void RunPasses(benchmark::State& state, int first, int last, int64_t target = 0) {
   const auto kind = PageKind(state.range(0));
   UseSettings(SettingsKind(state.range(1)));
-  AllowWidePasses(wide);
+  SelectVectorTarget(target);
   const std::vector<uint8_t> source = MakePage(kind);
   void (*const passes[6])() = {ApplyContrastCurve, ApplySaturation,  ApplyHueCorrection,
                                ConvertToHeadLevels, EnhanceEdges, LimitHeadPlanes};
@@ -82,7 +84,7 @@ void RunPasses(benchmark::State& state, int first, int last, bool wide = true) {
     for (int i = first; i <= last; ++i) passes[i]();
     benchmark::DoNotOptimize(g_headPlanes[0]);
   }
-  AllowWidePasses(true);
+  SelectVectorTarget(0);
   if (first == 0 && last == 5 && !SameAsPlainForms(source)) state.SkipWithError("differs from the plain forms");
   // how many distinct colours the timed passes start from
   std::unordered_set<uint32_t> colours;
@@ -101,9 +103,6 @@ void BM_HeadLevels(benchmark::State& s) { RunPasses(s, 3, 3); }
 void BM_EdgeEnhance(benchmark::State& s) { RunPasses(s, 4, 4); }
 void BM_LevelLimit(benchmark::State& s) { RunPasses(s, 5, 5); }
 void BM_AllSixPasses(benchmark::State& s) { RunPasses(s, 0, 5); }
-// The same with the two-lane path where the processor has a wider one.
-void BM_HueCorrectionTwoLanes(benchmark::State& s) { RunPasses(s, 2, 2, false); }
-void BM_AllSixPassesTwoLanes(benchmark::State& s) { RunPasses(s, 0, 5, false); }
 
 // The same six passes in their plain form, on copies of the buffers.
 void BM_AllSixPassesPlain(benchmark::State& state) {
@@ -138,8 +137,20 @@ BENCHMARK(BM_HeadLevels)->Apply(PageArgs);
 BENCHMARK(BM_EdgeEnhance)->Apply(PageArgs);
 BENCHMARK(BM_LevelLimit)->Apply(PageArgs);
 BENCHMARK(BM_AllSixPasses)->Apply(PageArgs);
-BENCHMARK(BM_HueCorrectionTwoLanes)->Apply(PageArgs);
-BENCHMARK(BM_AllSixPassesTwoLanes)->Apply(PageArgs);
+// The same on each instruction set the passes were compiled for that this
+// processor has (the plain benchmarks above take the best one).
+[[maybe_unused]] const bool g_perTarget = [] {
+  for (int64_t target : VectorTargetsAvailable()) {
+    const std::string on = std::string("/") + VectorTargetName(target);
+    benchmark::RegisterBenchmark(("BM_HueCorrection" + on).c_str(),
+                                 [target](benchmark::State& s) { RunPasses(s, 2, 2, target); })
+        ->Apply(PageArgs);
+    benchmark::RegisterBenchmark(("BM_AllSixPasses" + on).c_str(),
+                                 [target](benchmark::State& s) { RunPasses(s, 0, 5, target); })
+        ->Apply(PageArgs);
+  }
+  return true;
+}();
 BENCHMARK(BM_AllSixPassesPlain)->Apply(PageArgs)->Iterations(10);
 
 // One line's head data, walking the lines of a page in order as the line

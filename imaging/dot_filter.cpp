@@ -5,10 +5,17 @@
 // cell has all eight neighbours and an edge pixel sees 0 beyond the page.
 // Each pass below runs over the inner rows as one flat stretch of cells, which
 // includes the left and right border cells between rows; those are put back
-// to 0 after every pass so that the next pass again sees 0 there. The cells are
-// handled in fixed blocks of 16 so that the compiler turns each block into a
-// few byte-wise vector compares; on processors with AVX2, 32 at a time in
-// explicit byte-wise compares.
+// to 0 after every pass so that the next pass again sees 0 there. The cells
+// are compared as many bytes at a time as the processor's registers hold: one
+// source for every instruction set (see imaging/vector_targets.h).
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "imaging/dot_filter.cpp"
+#include <hwy/foreach_target.h>  // must come before highway.h
+#include <hwy/highway.h>
+
+#ifndef VYR_DOT_FILTER_ONCE
+#define VYR_DOT_FILTER_ONCE
+
 #include "imaging/dot_filter.h"
 
 #include <cstddef>
@@ -17,15 +24,8 @@
 
 #include "base/resource_ids.h"
 #include "framework/afx.h"
-#include "imaging/vector_paths.h"
 
-#if VYR_AVX2_PASSES
-#include <immintrin.h>
-#endif
-
-namespace {
-
-constexpr ptrdiff_t kBlock = 16;
+namespace dot_filter {
 
 // v + 1 where the neighbour a is brighter, else v (never past 255: a > v).
 inline uint8_t RaiseTowards(uint8_t v, uint8_t a) { return static_cast<uint8_t>(v + (a > v)); }
@@ -48,37 +48,6 @@ inline uint8_t RaiseBetween(uint8_t v, uint8_t f, uint8_t b) {
 inline uint8_t LowerBetween(uint8_t v, uint8_t f, uint8_t b) {
   const uint8_t vm = static_cast<uint8_t>(v - (v != 0));
   return static_cast<uint8_t>(v - ((b < vm) & (f < v)));
-}
-
-// Pass A: dst[p] = step(src[p], src[p + off]) for p in [0, n). Each block is
-// copied into locals first, so the compiler knows the grids do not overlap
-// within it and can compare all 16 bytes at once.
-template <uint8_t (*Step)(uint8_t, uint8_t)>
-void PassA(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
-  ptrdiff_t p = 0;
-  for (; p + kBlock <= n; p += kBlock) {
-    uint8_t v[kBlock], a[kBlock], out[kBlock];
-    std::memcpy(v, src + p, kBlock);
-    std::memcpy(a, src + p + off, kBlock);
-    for (ptrdiff_t j = 0; j < kBlock; ++j) out[j] = Step(v[j], a[j]);
-    std::memcpy(dst + p, out, kBlock);
-  }
-  for (; p < n; ++p) dst[p] = Step(src[p], src[p + off]);
-}
-
-// Pass B: dst[p] = step(src[p], src[p + off], src[p - off]).
-template <uint8_t (*Step)(uint8_t, uint8_t, uint8_t)>
-void PassB(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
-  ptrdiff_t p = 0;
-  for (; p + kBlock <= n; p += kBlock) {
-    uint8_t v[kBlock], f[kBlock], b[kBlock], out[kBlock];
-    std::memcpy(v, src + p, kBlock);
-    std::memcpy(f, src + p + off, kBlock);
-    std::memcpy(b, src + p - off, kBlock);
-    for (ptrdiff_t j = 0; j < kBlock; ++j) out[j] = Step(v[j], f[j], b[j]);
-    std::memcpy(dst + p, out, kBlock);
-  }
-  for (; p < n; ++p) dst[p] = Step(src[p], src[p + off], src[p - off]);
 }
 
 // Puts the side border cells that lie inside the flat stretch back to 0.
@@ -112,61 +81,85 @@ void CopyBlueOut(const uint8_t* cells, uint8_t* pixels, int width) {
   for (; x < width; ++x) pixels[3 * x] = cells[x];
 }
 
-#if VYR_AVX2_PASSES
-#define VYR_WIDE __attribute__((target("avx2")))
+}  // namespace dot_filter
 
-// The four steps on 32 cells at once. For bytes, x > y exactly when the
-// saturating difference x - y is not 0; a true test is a byte of all ones,
-// that is -1, so v - test adds one and v + test takes one away.
-struct WideRaiseTowards {
-  VYR_WIDE static __m256i Step(__m256i v, __m256i a) { return _mm256_sub_epi8(v, Above(a, v)); }
-  VYR_WIDE static __m256i Above(__m256i x, __m256i y) {
-    return _mm256_xor_si256(_mm256_cmpeq_epi8(_mm256_subs_epu8(x, y), _mm256_setzero_si256()), _mm256_set1_epi8(-1));
+#endif  // VYR_DOT_FILTER_ONCE
+
+HWY_BEFORE_NAMESPACE();
+namespace dot_filter {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+using D = hn::ScalableTag<uint8_t>;
+using V = hn::Vec<D>;
+
+// The four steps on a vector of cells; a true test adds or takes away one.
+struct RaiseTowardsLanes {
+  static V Step(V v, V a) { return hn::Add(v, hn::IfThenElseZero(hn::Gt(a, v), hn::Set(D(), 1))); }
+};
+struct LowerTowardsLanes {
+  static V Step(V v, V a) {
+    const V vm = hn::SaturatedSub(v, hn::Set(D(), 1));
+    return hn::Sub(v, hn::IfThenElseZero(hn::Lt(a, vm), hn::Set(D(), 1)));
+  }
+};
+struct RaiseBetweenLanes {
+  static V Step(V v, V f, V b) {
+    return hn::Add(v, hn::IfThenElseZero(hn::AndNot(hn::Lt(b, v), hn::Gt(f, v)), hn::Set(D(), 1)));
+  }
+};
+struct LowerBetweenLanes {
+  static V Step(V v, V f, V b) {
+    const V vm = hn::SaturatedSub(v, hn::Set(D(), 1));
+    return hn::Sub(v, hn::IfThenElseZero(hn::And(hn::Lt(b, vm), hn::Lt(f, v)), hn::Set(D(), 1)));
   }
 };
 
-struct WideLowerTowards {
-  VYR_WIDE static __m256i Step(__m256i v, __m256i a) {
-    const __m256i vm = _mm256_subs_epu8(v, _mm256_set1_epi8(1));
-    return _mm256_add_epi8(v, WideRaiseTowards::Above(vm, a));
-  }
-};
-
-struct WideRaiseBetween {
-  VYR_WIDE static __m256i Step(__m256i v, __m256i f, __m256i b) {
-    const __m256i behindNotDarker = _mm256_cmpeq_epi8(_mm256_subs_epu8(v, b), _mm256_setzero_si256());
-    return _mm256_sub_epi8(v, _mm256_and_si256(behindNotDarker, WideRaiseTowards::Above(f, v)));
-  }
-};
-
-struct WideLowerBetween {
-  VYR_WIDE static __m256i Step(__m256i v, __m256i f, __m256i b) {
-    const __m256i vm = _mm256_subs_epu8(v, _mm256_set1_epi8(1));
-    return _mm256_add_epi8(v, _mm256_and_si256(WideRaiseTowards::Above(vm, b), WideRaiseTowards::Above(v, f)));
-  }
-};
-
-VYR_WIDE inline __m256i Load32(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-
-template <class Wide, uint8_t (*Step)(uint8_t, uint8_t)>
-VYR_WIDE void PassAWide(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+// Pass A: dst[p] = step(src[p], src[p + off]) for p in [0, n); the cells
+// past the last whole vector one at a time.
+template <class Lanes, uint8_t (*Step)(uint8_t, uint8_t)>
+void PassA(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+  const D d;
+  const ptrdiff_t lanes = ptrdiff_t(hn::Lanes(d));
   ptrdiff_t p = 0;
-  for (; p + 32 <= n; p += 32)
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + p), Wide::Step(Load32(src + p), Load32(src + p + off)));
+  for (; p + lanes <= n; p += lanes) hn::StoreU(Lanes::Step(hn::LoadU(d, src + p), hn::LoadU(d, src + p + off)), d, dst + p);
   for (; p < n; ++p) dst[p] = Step(src[p], src[p + off]);
 }
 
-template <class Wide, uint8_t (*Step)(uint8_t, uint8_t, uint8_t)>
-VYR_WIDE void PassBWide(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+// Pass B: dst[p] = step(src[p], src[p + off], src[p - off]).
+template <class Lanes, uint8_t (*Step)(uint8_t, uint8_t, uint8_t)>
+void PassB(const uint8_t* src, uint8_t* dst, ptrdiff_t n, ptrdiff_t off) {
+  const D d;
+  const ptrdiff_t lanes = ptrdiff_t(hn::Lanes(d));
   ptrdiff_t p = 0;
-  for (; p + 32 <= n; p += 32)
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + p),
-                        Wide::Step(Load32(src + p), Load32(src + p + off), Load32(src + p - off)));
+  for (; p + lanes <= n; p += lanes)
+    hn::StoreU(Lanes::Step(hn::LoadU(d, src + p), hn::LoadU(d, src + p + off), hn::LoadU(d, src + p - off)), d,
+               dst + p);
   for (; p < n; ++p) dst[p] = Step(src[p], src[p + off], src[p - off]);
 }
-#endif
 
-}  // namespace
+// Both passes of one step over the flat stretch from `first` on.
+void StepGrids(int sign, int width, int height, uint8_t* img, uint8_t* tmp, ptrdiff_t first, ptrdiff_t n,
+               ptrdiff_t off) {
+  if (sign > 0) {
+    PassA<RaiseTowardsLanes, RaiseTowards>(img + first, tmp + first, n, off);
+    ClearSideBorders(tmp, width, height);
+    PassB<RaiseBetweenLanes, RaiseBetween>(tmp + first, img + first, n, off);
+  } else {
+    PassA<LowerTowardsLanes, LowerTowards>(img + first, tmp + first, n, off);
+    ClearSideBorders(tmp, width, height);
+    PassB<LowerBetweenLanes, LowerBetween>(tmp + first, img + first, n, off);
+  }
+  ClearSideBorders(img, width, height);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace dot_filter
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace dot_filter {
+HWY_EXPORT(StepGrids);
+}  // namespace dot_filter
 
 void SpeckleStep(int rowStep, int colStep, int sign, int width, int height, uint8_t* img,
                  uint8_t* tmp) {
@@ -175,31 +168,7 @@ void SpeckleStep(int rowStep, int colStep, int sign, int width, int height, uint
   const ptrdiff_t first = gw + 1;                              // inner cell (1, 1)
   const ptrdiff_t n = static_cast<ptrdiff_t>(height - 1) * gw + width;  // up to (height, width)
   const ptrdiff_t off = rowStep * gw + colStep;
-#if VYR_AVX2_PASSES
-  if (WidePassesInUse()) {
-    if (sign > 0) {
-      PassAWide<WideRaiseTowards, RaiseTowards>(img + first, tmp + first, n, off);
-      ClearSideBorders(tmp, width, height);
-      PassBWide<WideRaiseBetween, RaiseBetween>(tmp + first, img + first, n, off);
-    } else {
-      PassAWide<WideLowerTowards, LowerTowards>(img + first, tmp + first, n, off);
-      ClearSideBorders(tmp, width, height);
-      PassBWide<WideLowerBetween, LowerBetween>(tmp + first, img + first, n, off);
-    }
-    ClearSideBorders(img, width, height);
-    return;
-  }
-#endif
-  if (sign > 0) {
-    PassA<RaiseTowards>(img + first, tmp + first, n, off);
-    ClearSideBorders(tmp, width, height);
-    PassB<RaiseBetween>(tmp + first, img + first, n, off);
-  } else {
-    PassA<LowerTowards>(img + first, tmp + first, n, off);
-    ClearSideBorders(tmp, width, height);
-    PassB<LowerBetween>(tmp + first, img + first, n, off);
-  }
-  ClearSideBorders(img, width, height);
+  HWY_DYNAMIC_DISPATCH(dot_filter::StepGrids)(sign, width, height, img, tmp, first, n, off);
 }
 
 void RemoveSpeckle(int width, int height, uint8_t* page) {
@@ -215,6 +184,7 @@ void RemoveSpeckle(int width, int height, uint8_t* page) {
     return;
   }
   const size_t stride = 3 * static_cast<size_t>(width) + 30;
+  using namespace dot_filter;
   for (int y = 0; y < height; ++y) CopyBlueIn(page + y * stride, img + (y + 1) * gw + 1, width);
 
   static constexpr int kDirections[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
@@ -229,3 +199,4 @@ void RemoveSpeckle(int width, int height, uint8_t* page) {
   std::free(img);
   std::free(tmp);
 }
+#endif  // HWY_ONCE

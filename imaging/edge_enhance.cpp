@@ -1,19 +1,24 @@
 // Edge enhancement: sharpens the three head planes with one correction per
 // pixel, the Laplacian of the luminance plane (taken before the colour
-// corrections) times EdgeEnhanceR.
+// corrections) times EdgeEnhanceR. Adding a row's corrections to its levels
+// is one source for every instruction set (see imaging/vector_targets.h).
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "imaging/edge_enhance.cpp"
+#include <hwy/foreach_target.h>  // must come before highway.h
+#include <hwy/highway.h>
+
+#ifndef VYR_EDGE_ENHANCE_ONCE
+#define VYR_EDGE_ENHANCE_ONCE
+
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
-#include "imaging/vector_paths.h"
 #include "settings/settings.h"
 
-#if VYR_SSE2_PASSES
-#include <emmintrin.h>
-#endif
-
-namespace {
+namespace edge_enhance {
 
 // Luminance values lie in 0..1020, so the Laplacian lies in -4080..4080;
 // its corrections are tabled once per run.
@@ -33,9 +38,38 @@ inline int16_t AddCorrection(int16_t level, int d) {
   return static_cast<int16_t>(std::clamp(level + d, 0, 32767));
 }
 
-}  // namespace
+}  // namespace edge_enhance
+
+#endif  // VYR_EDGE_ENHANCE_ONCE
+
+HWY_BEFORE_NAMESPACE();
+namespace edge_enhance {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// e[x] = AddCorrection(e[x], d[x]) for x in [0, count): as many levels at a
+// time as the registers hold, a saturating 16-bit add and then nothing below
+// 0, which is what AddCorrection does.
+void AddCorrections(int16_t* HWY_RESTRICT e, const int16_t* HWY_RESTRICT d, size_t count) {
+  const hn::ScalableTag<int16_t> di;
+  const size_t n = hn::Lanes(di);
+  size_t x = 0;
+  for (; x + n <= count; x += n)
+    hn::StoreU(hn::Max(hn::SaturatedAdd(hn::LoadU(di, e + x), hn::LoadU(di, d + x)), hn::Zero(di)), di, e + x);
+  for (; x < count; ++x) e[x] = AddCorrection(e[x], d[x]);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace edge_enhance
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace edge_enhance {
+HWY_EXPORT(AddCorrections);
+}  // namespace edge_enhance
 
 void EnhanceEdges() {
+  using namespace edge_enhance;
   if (g_Edge == 0) return;
   const double k = double(g_EdgeEnhanceR);
   for (int L = -kLaplacianMax; L <= kLaplacianMax; ++L) g_correction[L + kLaplacianMax] = Correction(L, k);
@@ -54,18 +88,8 @@ void EnhanceEdges() {
                                                                     : Correction(L, k);
       rowCorrection[j * 3] = rowCorrection[j * 3 + 1] = rowCorrection[j * 3 + 2] = d;
     }
-    int16_t* e = g_headPlanes + i * kPlaneStride;
-    int x = 3;
-#if VYR_SSE2_PASSES
-    // Eight levels at a time: a saturating 16-bit add, then nothing below 0,
-    // the same as AddCorrection.
-    const __m128i zero = _mm_setzero_si128();
-    for (; x + 8 <= (kPageColumns - 1) * 3; x += 8) {
-      const __m128i level = _mm_loadu_si128(reinterpret_cast<const __m128i*>(e + x));
-      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rowCorrection + x));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(e + x), _mm_max_epi16(_mm_adds_epi16(level, d), zero));
-    }
-#endif
-    for (; x < (kPageColumns - 1) * 3; ++x) e[x] = AddCorrection(e[x], rowCorrection[x]);
+    // from the second element's yellow level to the last but one's cyan
+    HWY_DYNAMIC_DISPATCH(AddCorrections)(g_headPlanes + i * kPlaneStride + 3, rowCorrection + 3, (kPageColumns - 2) * 3);
   }
 }
+#endif  // HWY_ONCE

@@ -16,12 +16,7 @@
 #include "imaging/media_tables.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
-#include "imaging/vector_paths.h"
 #include "settings/settings.h"
-
-#if VYR_SSE2_PASSES
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -145,17 +140,13 @@ void BuildPairTables(const PairDef& def, const DyeGammas gamma[3], PairTables* t
 // the level limit pass caps it after edge enhancement), only the bound of the
 // 16-bit plane, so that the conversion to an integer stays defined.
 constexpr double kPlaneMax = 32767.0;
-// Clamped with the processor's min and max rather than branches, since
-// which pixels a correction drives out of range follows the picture.
+// Written as selects, which compilers turn into the processor's min and max
+// rather than branches (which pixels a correction drives out of range follows
+// the picture): x > 0 ? x : 0 gives 0 for a value that is not a number.
 inline int16_t RoundLevel(double level) {
   double x = level + 0.5;
-#if VYR_SSE2_PASSES
-  // max(x, 0) gives 0 for a value that is not a number
-  x = _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(_mm_set_sd(x), _mm_setzero_pd()), _mm_set_sd(kPlaneMax)));
-#else
-  if (!(x >= 0.0)) x = 0.0;
-  if (x > kPlaneMax) x = kPlaneMax;
-#endif
+  x = x > 0.0 ? x : 0.0;
+  x = x < kPlaneMax ? x : kPlaneMax;
   return static_cast<int16_t>(static_cast<int>(x));
 }
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "imaging/page_buffers.h"
-#include "imaging/vector_paths.h"
 
 extern uint8_t g_contrastTable[256];
 extern int16_t g_lumaPlane[kPageRows * kPageColumns];

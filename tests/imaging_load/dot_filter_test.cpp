@@ -7,7 +7,7 @@
 #include "imaging/dot_filter.h"
 #include "load_fixture.h"
 #include "support/plain_imaging.h"
-#include "support/wide_paths.h"
+#include "support/vector_targets.h"
 
 namespace {
 
@@ -127,16 +127,15 @@ TEST(SpeckleStepTest, MatchesThePlainFormInEveryDirection) {
       for (int sign : {+1, -1}) {
         std::vector<uint8_t> b = img, tb(cells, 0);
         plain::SpeckleStep(d[0], d[1], sign, w, h, b.data(), tb.data());
-        for (bool wide : WidePathChoices()) {  // the 16- and the 32-byte path
-          AllowWidePasses(wide);
+        for (int64_t target : EveryVectorTarget()) {
           std::vector<uint8_t> a = img, ta(cells, 0);
           SpeckleStep(d[0], d[1], sign, w, h, a.data(), ta.data());
-          ASSERT_EQ(a, b) << w << "x" << h << " d " << d[0] << "," << d[1] << " sign " << sign << " wide " << wide;
+          ASSERT_EQ(a, b) << w << "x" << h << " d " << d[0] << "," << d[1] << " sign " << sign << " " << TargetLabel(target);
         }
         img = b;  // go on from the result, so later steps see changed grids
       }
   }
-  AllowWidePasses(true);
+  SelectVectorTarget(0);
 }
 
 TEST_F(LoadTest, SpeckleRunsMatchThePlainFormOnRandomPages) {

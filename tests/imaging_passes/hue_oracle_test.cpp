@@ -92,9 +92,9 @@ TEST_F(HueAgainstPlainForm, DelicatePixelsAndSettingsAgreeBitForBit) {
     const std::vector<uint8_t> source = PageCopy();
     std::vector<uint8_t> page = source;
     plainpass::Hue(page.data());
-    for (bool wide : WidePathChoices()) {
-      SCOPED_TRACE(testing::Message() << "trial " << trial << (wide ? ", four lanes" : ""));
-      AllowWidePasses(wide);
+    for (int64_t target : EveryVectorTarget()) {
+      SCOPED_TRACE(testing::Message() << "trial " << trial << " " << TargetLabel(target));
+      SelectVectorTarget(target);
       PutPage(source);
       ApplyHueCorrection();
       const std::vector<uint8_t> engine = PageCopy();
@@ -131,11 +131,11 @@ TEST_F(HueAgainstPlainForm, ColourCubeAgreesBitForBit) {
     const std::vector<uint8_t> source = PageCopy();
     std::vector<uint8_t> page = source;
     plainpass::Hue(page.data());
-    for (bool wide : WidePathChoices()) {
-      AllowWidePasses(wide);
+    for (int64_t target : EveryVectorTarget()) {
+      SelectVectorTarget(target);
       PutPage(source);
       ApplyHueCorrection();
-      ASSERT_EQ(page, PageCopy()) << "trial " << trial << (wide ? ", four lanes" : "");
+      ASSERT_EQ(page, PageCopy()) << "trial " << trial << " " << TargetLabel(target);
     }
   }
 }

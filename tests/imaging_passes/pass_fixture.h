@@ -14,7 +14,7 @@
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
 #include "platform/clock.h"
-#include "support/wide_paths.h"
+#include "support/vector_targets.h"
 #include "settings/settings.h"
 
 namespace passtest {
@@ -87,7 +87,7 @@ class PassTest : public ::testing::Test {
   void SetUp() override { DefaultEngineState(); }
   void TearDown() override {
     ResetSettings();
-    AllowWidePasses(true);
+    SelectVectorTarget(0);
   }
 };
 

@@ -1,7 +1,9 @@
 // The engine's passes against the same passes written out plainly
 // (tests/support/plain_passes.h), on random pages and random settings, bit for
 // bit: tables, fast paths and the repeated-pixel shortcut must change nothing.
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "imaging_passes/pass_fixture.h"
@@ -88,24 +90,42 @@ TEST_F(PlainForms, SixPassesAgreeBitForBit) {
     plainpass::Saturation(page.data(), luma.data());
     ASSERT_EQ(page, PageCopy()) << "saturation";
     ASSERT_TRUE(std::equal(luma.begin(), luma.end(), g_lumaPlane)) << "luminance";
+    // The rest on every instruction set, each from the same start.
     const std::vector<uint8_t> beforeHue = PageCopy();
+    const std::vector<int16_t> planesBefore = PlanesCopy();
     plainpass::Hue(page.data());
-    for (bool wide : WidePathChoices()) {
-      AllowWidePasses(wide);
+    std::vector<int16_t> converted = planes, edged, limited;
+    plainpass::Convert(page.data(), converted.data());
+    plainpass::Edges(luma.data(), (edged = converted).data());
+    plainpass::Limit((limited = edged).data());
+    for (int64_t target : EveryVectorTarget()) {
+      SCOPED_TRACE(TargetLabel(target));
+      SelectVectorTarget(target);
       PutPage(beforeHue);
+      std::memcpy(g_headPlanes, planesBefore.data(), planesBefore.size() * sizeof planesBefore[0]);
       ApplyHueCorrection();
-      ASSERT_EQ(page, PageCopy()) << "hue" << (wide ? ", four lanes" : "");
+      ASSERT_EQ(page, PageCopy()) << "hue";
+      ConvertToHeadLevels();
+      ASSERT_EQ(converted, PlanesCopy()) << "head levels";
+      EnhanceEdges();
+      ASSERT_EQ(edged, PlanesCopy()) << "edges";
+      LimitHeadPlanes();
+      ASSERT_EQ(limited, PlanesCopy()) << "limit";
     }
-    ConvertToHeadLevels();
-    plainpass::Convert(page.data(), planes.data());
-    ASSERT_EQ(planes, PlanesCopy()) << "head levels";
-    EnhanceEdges();
-    plainpass::Edges(luma.data(), planes.data());
-    ASSERT_EQ(planes, PlanesCopy()) << "edges";
-    LimitHeadPlanes();
-    plainpass::Limit(planes.data());
-    ASSERT_EQ(planes, PlanesCopy()) << "limit";
+    SelectVectorTarget(0);
   }
+}
+
+// The passes are compiled for several instruction sets, and the comparisons
+// run on each this processor has: at least the emulated one beside the best.
+TEST_F(PlainForms, EveryInstructionSetIsCompared) {
+  const std::vector<int64_t> targets = EveryVectorTarget();
+  ASSERT_FALSE(targets.empty());
+  const std::string emulated = VectorTargetName(targets.front());
+  EXPECT_TRUE(emulated == "SCALAR" || emulated == "EMU128") << emulated;
+#if defined(__x86_64__)
+  EXPECT_GE(targets.size(), 2u);
+#endif
 }
 
 TEST_F(PlainForms, LineDataAgreesOnEveryLine) {

@@ -99,7 +99,7 @@ TEST_F(InstallTest, DebianPackageHoldsTheInstallationAndItsDependencies) {
   ASSERT_EQ(Sh("cpack -G DEB --config '" VYR_BINARY_DIR "/CPackConfig.cmake' -B pkg"), 0) << Out() << Err();
   ASSERT_EQ(Sh("dpkg-deb -f pkg/vyr_*.deb Depends"), 0) << Err();
   const std::string depends = Out();
-  for (const char* package : {"libieee1284-3", "libpng16-16", "libvips42", "liblcms2-2"})
+  for (const char* package : {"libieee1284-3", "libpng16-16", "libvips42", "liblcms2-2", "libhwy1"})
     EXPECT_THAT(depends, HasSubstr(package));
   // The window needs GTK 4, the program does not: recommended, not required.
   EXPECT_THAT(depends, Not(HasSubstr("libgtk")));
