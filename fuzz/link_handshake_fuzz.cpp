@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return -1;
   StatusStream stream{data + 4, size - 4, 0, false};
   static const PortOps kOps{.name = "fuzz", .read = ReadStatus, .write = Ignore, .is_port_base = AnyBase,
-                            .close = nullptr};
+                            .close = nullptr,
+                            .end_session = nullptr};
   PortInstallBackend(PortBackend{&kOps, &stream});
   for (int op = 0; op < 4; ++op) {
     const uint8_t choice = data[op];

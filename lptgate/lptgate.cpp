@@ -67,7 +67,10 @@ bool PrinterAnswers() {
 
 extern "C" {
 
+// Each block, readiness look and reset pulse is one port session: the port is
+// held for it and free for other programs between them.
 LPTGATE_EXPORT int32_t Command_set(CommandBlock* block) {
+  const PortSession session;
   block[7] = kResultEntry;
   const uint16_t direction = uint16_t(block[0] | (block[1] << 8));
   const uint16_t length = uint16_t(block[2] | (block[3] << 8));
@@ -147,11 +150,15 @@ LPTGATE_EXPORT int32_t InitPort(int32_t selector) {
 }
 
 LPTGATE_EXPORT uint16_t Is_Ready(void) {
+  const PortSession session;
   if (WaitStatusBits(kPollReadyLook, kStatusNotBusy) == 0) return kReadyFree;
   return ReadLineState();
 }
 
-LPTGATE_EXPORT uint16_t LPT_Reset(void) { return PulseInit(); }
+LPTGATE_EXPORT uint16_t LPT_Reset(void) {
+  const PortSession session;
+  return PulseInit();
+}
 
 LPTGATE_EXPORT float GetDLLversion(void) { return 0.12f; }
 

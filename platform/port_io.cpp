@@ -21,6 +21,8 @@ bool EmptyIsPortBase(void*, uint16_t) { return false; }
 
 PortBackend g_backend;
 bool g_chosen = false;
+bool g_malformed = false;
+int g_sessionDepth = 0;
 bool g_exitHookSet = false;
 
 struct RegisteredBackend {
@@ -57,6 +59,7 @@ PortBackend ChooseFromEnvironment() {
     std::string error;
     if (ParseIeee1284Choice(choice.substr(8), &ports, &error)) return PortIeee1284Backend(ports);
     std::fprintf(stderr, "vyr: VYR_PORT=%s: %s; no printer port is available\n", choice.c_str(), error.c_str());
+    g_malformed = true;
     return Empty();
   }
   std::string names = "ieee1284[:NAME[@BASE]]";
@@ -70,6 +73,7 @@ PortBackend ChooseFromEnvironment() {
     if (!g_registered[i].make(options, &made, &error)) {
       std::fprintf(stderr, "vyr: VYR_PORT=%s: %s; no printer port is available\n", choice.c_str(),
                    error.c_str());
+      g_malformed = true;
       return Empty();
     }
     return made;
@@ -77,6 +81,7 @@ PortBackend ChooseFromEnvironment() {
   std::fprintf(stderr,
                "vyr: VYR_PORT=%s is not understood (use %s); no printer port is available\n",
                choice.c_str(), names.c_str());
+  g_malformed = true;
   return Empty();
 }
 
@@ -88,6 +93,7 @@ const PortOps kEmptyPortOps = {
     .write = EmptyWrite,
     .is_port_base = EmptyIsPortBase,
     .close = nullptr,
+    .end_session = nullptr,
 };
 
 void PortRegisterBackend(const char* name, PortBackendMaker make) {
@@ -113,12 +119,28 @@ void PortInstallBackend(PortBackend backend) {
   if (hadOne && !same && old.ops && old.ops->close) old.ops->close(old.ctx);
 }
 
+bool PortChoiceIsMalformed() {
+  PortCurrentBackend();
+  return g_malformed;
+}
+
+void PortBeginSession() { ++g_sessionDepth; }
+
+void PortEndSession() {
+  if (g_sessionDepth > 0 && --g_sessionDepth == 0) {
+    const PortBackend b = PortCurrentBackend();
+    if (b.ops->end_session) b.ops->end_session(b.ctx);
+  }
+}
+
 uint8_t PortRead(uint16_t addr) {
+  const PortSession session;
   const PortBackend b = PortCurrentBackend();
   return b.ops->read(b.ctx, addr);
 }
 
 void PortWrite(uint16_t addr, uint8_t value) {
+  const PortSession session;
   const PortBackend b = PortCurrentBackend();
   b.ops->write(b.ctx, addr, value);
 }

@@ -44,6 +44,10 @@ struct PortOps {
   // itself for one the port layer made). Called once, when the back end is
   // replaced or at exit; may be null.
   void (*close)(void* ctx);
+  // The outermost port session has ended (see PortBeginSession): a back end
+  // that shares its ports with other programs gives back what it claimed.
+  // May be null.
+  void (*end_session)(void* ctx);
 };
 
 // A back end: its operations and the state of this instance. Default
@@ -56,6 +60,26 @@ struct PortBackend {
 uint8_t PortRead(uint16_t addr);
 void PortWrite(uint16_t addr, uint8_t value);
 bool PortIsParallelBase(uint16_t base);
+
+// A run of register accesses that belong together: one block, one reset
+// pulse, one signal pattern. The real ports are shared with other programs,
+// so their back end claims a port at the first access inside a session and
+// releases it when the outermost session ends: a port is held only while the
+// engine uses it. Sessions nest. An access outside any session is a session
+// of its own.
+void PortBeginSession();
+void PortEndSession();
+class PortSession {
+ public:
+  PortSession() { PortBeginSession(); }
+  ~PortSession() { PortEndSession(); }
+  PortSession(const PortSession&) = delete;
+  PortSession& operator=(const PortSession&) = delete;
+};
+
+// Whether VYR_PORT could not be understood: a setting the user must mend, so
+// that a job without a printer is a failure, not a printer to try again later.
+bool PortChoiceIsMalformed();
 
 // Installs a back end in place of the current one (closing that). PortBackend{}
 // installs the empty bus. The operations and context must outlive their use.

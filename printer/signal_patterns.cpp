@@ -28,7 +28,10 @@ constexpr SignalPattern kExit = {0xFF, 0x4A, 0x0A, 0x5A, 0x1A, 0x7A, 0x3A, 0x6A,
 constexpr uint16_t kSignalBases[] = {kParallelPortBases[2], kParallelPortBases[0], kParallelPortBases[3],
                                      kParallelPortBases[1]};
 
+// One pattern is one port session: the port is held from its first byte to
+// its last.
 void WritePattern(uint16_t base, bool isPort, const SignalPattern& pattern) {
+  const PortSession session;
   for (uint8_t byte : pattern) {
     DelayMs(1);
     if (isPort) {

@@ -242,6 +242,7 @@ constexpr PortOps kVirtualPrinterOps = {
     .write = VpWrite,
     .is_port_base = VpIsPortBase,
     .close = VpClose,
+    .end_session = nullptr,
 };
 
 // The printer VYR_PORT chose belongs to the port layer: closing its back end
@@ -254,6 +255,7 @@ constexpr PortOps kOwnedVirtualPrinterOps = {
     .write = VpWrite,
     .is_port_base = VpIsPortBase,
     .close = VpCloseOwned,
+    .end_session = nullptr,
 };
 
 bool MakeOwnedPrinter(const char* options, PortBackend* made, std::string* error) {

@@ -74,7 +74,8 @@ class SignalPatternsTest : public ::testing::Test {
                                             .read = BusRead,
                                             .write = BusWrite,
                                             .is_port_base = BusIsPort,
-                                            .close = nullptr};
+                                            .close = nullptr,
+                                            .end_session = nullptr};
   RecordingBus bus_;
 };
 

@@ -81,6 +81,7 @@ struct ScriptedPort {
       .write = Write,
       .is_port_base = IsPortBase,
       .close = nullptr,
+      .end_session = nullptr,
   };
 
   ScriptedPort() { PortInstallBackend({&kOps, this}); }
