@@ -17,6 +17,7 @@
 #include "imaging/page_passes.h"
 #include "langres/languages.h"
 #include "platform/clock.h"
+#include "platform/port_io.h"
 #include "printer/printer_commands.h"
 
 int32_t g_nLine = 0;
@@ -116,7 +117,9 @@ bool CPrintDlg::StartCopy() {
   SetProgress(70);
   if (g_bPrinterFound == 0) {
     AfxMessageBox(IDS_PRINTER_NOT_FOUND);
-    NoteJobEnd(kExitPrinterNotFound);
+    // A VYR_PORT that was not understood is the user's to mend: trying the
+    // job again later would not find the printer either.
+    NoteJobEnd(PortChoiceIsMalformed() ? kExitFailed : kExitPrinterNotFound);
     g_bSendRunEnd = 0;
     OnOK();
     return false;

@@ -2,9 +2,9 @@
 // the identification query, one libieee1284 port name per line. Each port is
 // searched by the engine's own search (lptgate's InitPort over the four port
 // bases) in a process of its own with VYR_PORT=ieee1284:NAME, since the port
-// layer takes its port once per process. With PORT only that port is searched,
-// and the exit status says whether the printer answered (0) or not (1).
-#include <ieee1284.h>
+// layer takes its port once per process. The exit status says whether the
+// printer answered somewhere (0) or nowhere (1); a machine without parallel
+// ports says so once.
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +17,7 @@
 
 #include "lptgate/lptgate.h"
 #include "platform/module.h"
+#include "platform/port_ieee1284.h"
 #include "tools/tool_commands.h"
 
 extern char** environ;
@@ -56,18 +57,20 @@ const ToolSyntax kFindPrinterTool = {
     .maxOperands = 1,
     .summary = "the parallel ports where the printer answers",
     .details = "Lists the libieee1284 port names (parport0, ...) where the engine's search finds\n"
-               "the printer, one per line. With PORT only that port is searched: exit status 0\n"
-               "when the printer answers, 1 when not.\n",
+               "the printer, one per line. With PORT only that port is searched. Exit status 0\n"
+               "when the printer answers on a port, 1 when on none.\n",
     .options = nullptr,
     .optionCount = 0,
 };
 
 int RunFindPrinterTool(const ToolArgs& args) {
   if (!args.operands.empty()) return SearchOnePort(args.operands[0]);
-  struct parport_list ports = {0, nullptr};
-  if (ieee1284_find_ports(&ports, 0) != E1284_OK) return 0;  // no parallel port at all
-  for (int i = 0; i < ports.portc; ++i)
-    if (PrinterAnswersOn(ports.portv[i]->name)) std::printf("%s\n", ports.portv[i]->name);
-  ieee1284_free_ports(&ports);
-  return 0;
+  bool found = false;
+  for (const std::string& name : Ieee1284PortNames()) {
+    if (!PrinterAnswersOn(name)) continue;
+    std::printf("%s\n", name.c_str());
+    std::fflush(stdout);
+    found = true;
+  }
+  return found ? 0 : 1;
 }
