@@ -58,6 +58,7 @@ struct RealPort {
   uint16_t base;
   PortState state;
   bool claimed;
+  bool opened;  // by ieee1284_open, so closed at the end even when it failed later
 };
 
 struct Ieee1284Bus {
@@ -181,11 +182,11 @@ void FindPorts() {
       // The one port asked for, at the base it was given, whatever its own
       // address (a card or an adapter elsewhere).
       if (wanted == p->name && g_bus.count == 0)
-        g_bus.ports[g_bus.count++] = {p, g_choice.base, PortState::Unopened, false};
+        g_bus.ports[g_bus.count++] = {p, g_choice.base, PortState::Unopened, false, false};
       continue;
     }
     if (AtSearchedBase(p) && g_bus.count < kMaxPorts)
-      g_bus.ports[g_bus.count++] = {p, uint16_t(p->base_addr), PortState::Unopened, false};
+      g_bus.ports[g_bus.count++] = {p, uint16_t(p->base_addr), PortState::Unopened, false, false};
   }
   if (wanted.empty()) {
     // Ports elsewhere take the bases no port holds, in the order a PC numbers
@@ -199,7 +200,7 @@ void FindPorts() {
       for (uint16_t b : kFreeBaseOrder)
         if (base == 0 && !BaseTaken(b)) base = b;
       if (base != 0 && g_bus.count < kMaxPorts) {
-        g_bus.ports[g_bus.count++] = {p, base, PortState::Unopened, false};
+        g_bus.ports[g_bus.count++] = {p, base, PortState::Unopened, false, false};
       } else {
         std::fprintf(stderr,
                      "vyr: parallel port %s (at 0x%lX) is not used: the four port bases are taken "
@@ -248,6 +249,7 @@ bool OpenPort(RealPort& rp) {
     const int err = ieee1284_open(rp.port, 0, nullptr);
     if (err == E1284_OK) {
       rp.state = PortState::Open;
+      rp.opened = true;
     } else {
       rp.state = PortState::Failed;
       SayUnusable(rp, OpenFailure(rp.port, err));
@@ -357,7 +359,7 @@ void RealEndSession(void*) {
 void RealClose(void*) {
   RealEndSession(nullptr);
   for (int i = 0; i < g_bus.count; ++i)
-    if (g_bus.ports[i].state == PortState::Open) ieee1284_close(g_bus.ports[i].port);
+    if (g_bus.ports[i].opened) ieee1284_close(g_bus.ports[i].port);
   if (g_bus.list.portv) ieee1284_free_ports(&g_bus.list);
   g_bus = Ieee1284Bus{};
 }

@@ -221,6 +221,19 @@ void WriteRegister(Device& d, int reg, uint8_t value) {
   }
 }
 
+// The kernel keeps a soft copy of the control register and writes it whole.
+void WriteControl(Device& d, uint8_t value) {
+  ++d.controlWrites;
+  d.control = value;
+  WriteRegister(d, 2, value);
+}
+
+int InInt(const void* in) {
+  int v = 0;
+  std::memcpy(&v, in, sizeof v);
+  return v;
+}
+
 void OnIoctl(fuse_req_t req, fuse_ino_t, unsigned int cmd, void*, struct fuse_file_info* fi, unsigned,
              const void* in, size_t, size_t) {
   auto it = g_openers.find(fi->fh);
@@ -305,33 +318,22 @@ void OnIoctl(fuse_req_t req, fuse_ino_t, unsigned int cmd, void*, struct fuse_fi
       fuse_reply_ioctl(req, 0, nullptr, 0);
       return;
     case PPWCONTROL:
-      ++d.controlWrites;
-      d.control = inByte;
-      WriteRegister(d, 2, inByte);
+      WriteControl(d, inByte);
       fuse_reply_ioctl(req, 0, nullptr, 0);
       return;
     case PPFCONTROL: {
       const auto* frob = static_cast<const struct ppdev_frob_struct*>(in);
-      ++d.controlWrites;
-      d.control = uint8_t((d.control & ~frob->mask) ^ frob->val);
-      WriteRegister(d, 2, d.control);
+      WriteControl(d, uint8_t((d.control & ~frob->mask) ^ frob->val));
       fuse_reply_ioctl(req, 0, nullptr, 0);
       return;
     }
-    case PPDATADIR: {
-      int reverse = 0;
-      std::memcpy(&reverse, in, sizeof reverse);
-      ++d.controlWrites;
-      d.control = uint8_t((d.control & ~0x20) | (reverse ? 0x20 : 0));
-      WriteRegister(d, 2, d.control);
+    case PPDATADIR:
+      WriteControl(d, uint8_t((d.control & ~0x20) | (InInt(in) ? 0x20 : 0)));
       fuse_reply_ioctl(req, 0, nullptr, 0);
       return;
-    }
     case PPNEGOT: {
-      int mode = 0;
-      std::memcpy(&mode, in, sizeof mode);
       // Only compatibility mode: the printer negotiates nothing.
-      if (mode == IEEE1284_MODE_COMPAT) fuse_reply_ioctl(req, 0, nullptr, 0);
+      if (InInt(in) == IEEE1284_MODE_COMPAT) fuse_reply_ioctl(req, 0, nullptr, 0);
       else fuse_reply_err(req, EIO);
       return;
     }
@@ -414,6 +416,7 @@ int main(int argc, char** argv) {
   char* fuseArgv[] = {arg0, nullptr};
   struct fuse_args args = FUSE_ARGS_INIT(1, fuseArgv);
   struct fuse_session* se = fuse_session_new(&args, &ops, sizeof ops, nullptr);
+  fuse_opt_free_args(&args);
   if (!se || fuse_set_signal_handlers(se) != 0 || fuse_session_mount(se, mountDir) != 0) {
     std::fprintf(stderr, "ppdev_emulator: cannot mount on %s\n", mountDir);
     return 1;
