@@ -36,7 +36,7 @@ case $case in
     n=0
     for f in "$bin"/*; do
       head -c 4 "$f" 2>/dev/null | grep -q ELF || continue
-      path=$(readelf -d "$f" | sed -n 's/.*(RUNPATH\|RPATH).*\[\(.*\)\]/\1/p')
+      path=$(readelf -d "$f" | sed -nE 's/.*\((RUNPATH|RPATH)\).*\[(.*)\]/\2/p')
       [ -z "$path" ] && continue
       n=$((n + 1))
       case ":$path:" in *::*) fail "$f has an empty run path entry: [$path]" ;; esac
