@@ -1,172 +1,144 @@
 #include "printer-app/driver.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "printer-app/device_uri.h"
 #include "printer-app/document_check.h"
-#include "printer-app/engine_run.h"
+#include "printer-app/page_prints.h"
 #include "printer-app/printer_settings.h"
-#include "printer-app/spooled_page.h"
+#include "printer-app/raster_wait_limit.h"
+#include "tools/document_pages.h"
 
 namespace {
 
-// The engine prints 1 to 99 copies of a page.
-constexpr int kMaxCopies = 99;
-
 constexpr char kMediaSource[] = "main";
 constexpr char kMediaType[] = "photographic";
+
+// Hundredths of millimetres, rounded up: no dot lost.
+int DotsToHundredthsMm(int dots, int dpi) { return (dots * 2540 + dpi - 1) / dpi; }
 
 // Media names must outlive the driver data that points at them: one per dpi.
 const char* MediaName(int dpi) {
   static char names[kMaxDpi + 1][64];
   char* name = names[dpi];
   if (!*name) {
-    const int width = (kFrameWidth * 2540 + dpi - 1) / dpi;    // hundredths of mm
-    const int length = (kFrameHeight * 2540 + dpi - 1) / dpi;  // rounded up: no pixel lost
+    const int width = DotsToHundredthsMm(kFrameColumns, dpi);
+    const int length = DotsToHundredthsMm(kFrameRows, dpi);
     pwgFormatSizeName(name, sizeof names[0], "oe", "vyr-photo", width, length, nullptr);
   }
   return name;
 }
 
-struct JobData {
-  RasterPage page;  // the first page, while it is collected
-  int copies = 1;   // the engine prints the copies, PAPPL renders the page once
-  bool printed = false;  // the engine ran for the first page
-  bool ok = true;
+// A PWG or Apple raster job while PAPPL streams it: each selected page is
+// collected line by line, spooled through the document path and printed
+// once it is complete.
+struct RasterJob {
+  JobPrints prints;
+  RasterPixels page;
+  unsigned number = 0;  // the page being received, from 1
+  unsigned lines = 0;   // its lines received
+  bool taking = false;  // the page is selected and being collected
+  bool invert = false;  // black-is-full raster (DeviceK)
 };
 
-JobData* DataOf(pappl_job_t* job) { return static_cast<JobData*>(papplJobGetData(job)); }
+RasterJob* DataOf(pappl_job_t* job) { return static_cast<RasterJob*>(papplJobGetData(job)); }
 
 bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*device*/) {
-  if (options->copies < 1 || options->copies > kMaxCopies) {
-    papplJobSetMessage(job, "Copies must be 1 to %d; %d were asked for.", kMaxCopies,
-                       options->copies);
-    return false;
-  }
+  RasterStarted(job);
   if (std::string problem = TakeDocumentProblem(job); !problem.empty()) {
     papplJobSetMessage(job, "%s", problem.c_str());
     return false;
   }
-  auto* data = new JobData;
-  data->copies = options->copies;
-  options->copies = 1;
+  // PAPPL ends the job without the other callbacks when this one fails.
+  auto* data = new RasterJob;
+  if (!BeginPrints(job, options, &data->prints)) {
+    delete data;
+    return false;
+  }
   papplJobSetData(job, data);
+  LimitRasterWaits(true);
   return true;
 }
 
 bool StartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*device*/,
                unsigned page) {
-  JobData* data = DataOf(job);
-  // Only the first page prints: later pages (and the copies PAPPL renders
-  // again) are let through unseen.
-  if (!data || data->printed || !data->page.rgb.empty()) return true;
+  RasterJob* data = DataOf(job);
+  // PAPPL counts a raster page as it starts; here a print counts once it
+  // has reached the printer.
+  papplJobSetImpressionsCompleted(job, -1);
+  if (!data || data->prints.stopped) return false;
+  data->number = page;
+  data->taking = PageSelected(data->prints, page);
+  if (!data->taking) return true;
   const cups_page_header2_t& header = options->header;
-  if (header.cupsBitsPerPixel != 24 && header.cupsBitsPerPixel != 8) {
-    papplJobSetMessage(job, "Unsupported raster (%u bits per pixel).", header.cupsBitsPerPixel);
+  const cups_cspace_t space = header.cupsColorSpace;
+  const bool rgb = header.cupsBitsPerPixel == 24 &&
+                   (space == CUPS_CSPACE_RGB || space == CUPS_CSPACE_SRGB || space == CUPS_CSPACE_ADOBERGB);
+  const bool grey = header.cupsBitsPerPixel == 8 &&
+                    (space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW || space == CUPS_CSPACE_K);
+  if (!rgb && !grey) {
+    StopPrints(&data->prints, "Page " + std::to_string(page) + " is raster the printer cannot take (" +
+                                  std::to_string(header.cupsBitsPerPixel) + " bits per pixel, colour space " +
+                                  std::to_string(static_cast<int>(space)) + "; it takes 8-bit grey or sRGB).");
     return false;
   }
+  data->invert = space == CUPS_CSPACE_K;
   data->page.width = static_cast<int>(header.cupsWidth);
   data->page.height = static_cast<int>(header.cupsHeight);
-  papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "collecting page %u: %ux%u, %u bits per pixel", page,
-              header.cupsWidth, header.cupsHeight, header.cupsBitsPerPixel);
-  data->page.rgb.assign(static_cast<size_t>(header.cupsWidth) * header.cupsHeight * 3, 0xFF);
+  data->page.bands = rgb ? 3 : 1;
+  data->page.x_dpi = static_cast<int>(header.HWResolution[0]);
+  data->page.y_dpi = static_cast<int>(header.HWResolution[1]);
+  data->page.pixels.assign(static_cast<size_t>(header.cupsWidth) * header.cupsHeight * data->page.bands, 0xFF);
+  data->lines = 0;
+  papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "collecting page %u: %ux%u, %u bits per pixel at %u dpi", page,
+              header.cupsWidth, header.cupsHeight, header.cupsBitsPerPixel, header.HWResolution[0]);
   return true;
 }
 
-bool WriteLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*device*/,
+bool WriteLine(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
                unsigned y, const unsigned char* line) {
-  JobData* data = DataOf(job);
-  if (!data || data->printed || y >= static_cast<unsigned>(data->page.height)) return true;
-  uint8_t* dst = data->page.rgb.data() + static_cast<size_t>(y) * data->page.width * 3;
-  if (options->header.cupsBitsPerPixel == 24) {
-    std::memcpy(dst, line, static_cast<size_t>(data->page.width) * 3);
-  } else {
-    for (int x = 0; x < data->page.width; ++x) dst[x * 3] = dst[x * 3 + 1] = dst[x * 3 + 2] = line[x];
-  }
+  RasterJob* data = DataOf(job);
+  if (!data || !data->taking || y >= static_cast<unsigned>(data->page.height)) return true;
+  const size_t width = static_cast<size_t>(data->page.width) * data->page.bands;
+  uint8_t* dst = data->page.pixels.data() + y * width;
+  std::memcpy(dst, line, width);
+  if (data->invert)
+    for (size_t x = 0; x < width; ++x) dst[x] = static_cast<uint8_t>(255 - dst[x]);
+  data->lines = std::max(data->lines, y + 1);
   return true;
-}
-
-// The job's disk: the spooled page in c/, the printer's settings and tables
-// as second names (hard links, copies where links cannot be made) in
-// windows/: the engine follows no link out of its disk.
-bool MakeJobFolder(pappl_job_t* job, int printer_id, const std::string& folder) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::remove_all(folder, ec);
-  fs::create_directories(folder + "/c", ec);
-  const fs::path from = PrinterFolder(printer_id) + "/windows";
-  for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::end(it); it.increment(ec)) {
-    const fs::path to = folder / fs::path("windows") / fs::relative(it->path(), from, ec);
-    if (it->is_directory(ec)) {
-      fs::create_directories(to, ec);
-    } else if (it->is_regular_file(ec)) {
-      fs::create_hard_link(it->path(), to, ec);
-      if (ec) fs::copy_file(it->path(), to, fs::copy_options::overwrite_existing, ec);
-    }
-    if (ec) break;
-  }
-  if (ec) {
-    papplJobSetMessage(job, "Cannot lay out the job's disk in %s: %s", folder.c_str(),
-                       ec.message().c_str());
-    return false;
-  }
-  return true;
-}
-
-// The printer's last page stays as STATE/printers/ID/last-page.bmp (a second
-// name of the spooled page, which the engine deletes), so the settings can be
-// tuned on it with `vyrtool preview`.
-void KeepLastPage(int printer_id, const std::string& page) {
-  const std::string last = PrinterFolder(printer_id) + "/last-page.bmp";
-  const std::string temp = last + ".new";
-  std::remove(temp.c_str());
-  if (link(page.c_str(), temp.c_str()) == 0) std::rename(temp.c_str(), last.c_str());
 }
 
 bool EndPage(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
              unsigned /*page*/) {
-  JobData* data = DataOf(job);
-  if (!data || data->printed) return data ? data->ok : false;
-  data->printed = true;
-  pappl_printer_t* printer = papplJobGetPrinter(job);
-  const int printer_id = papplPrinterGetID(printer);
-  const std::string folder = JobFolder(printer_id, papplJobGetID(job));
-  std::string port, error;
-  const char* uri = papplPrinterGetDeviceURI(printer);
-  if (!EnginePortForUri(uri ? uri : "", &port, &error)) {
-    papplJobSetMessage(job, "%s", error.c_str());
-    return data->ok = false;
+  RasterJob* data = DataOf(job);
+  if (!data) return false;
+  if (!data->taking) return !data->prints.stopped;
+  data->taking = false;
+  const unsigned height = static_cast<unsigned>(data->page.height);
+  if (data->lines < height) {
+    // A document cut short: nothing of this page is printed.
+    StopPrints(&data->prints, "The document ends after " + std::to_string(data->lines) + " of " +
+                                  std::to_string(height) + " lines of page " + std::to_string(data->number) + ".");
+    return false;
   }
-  if (!MakeJobFolder(job, printer_id, folder)) return data->ok = false;
-  if (!WriteSpooledPage(data->page, folder + "/c/abx.1")) {
-    papplJobSetMessage(job, "Cannot write the spooled page in %s.", folder.c_str());
-    return data->ok = false;
+  std::string why;
+  const bool spooled = SpoolRasterPage(data->page, data->prints.layout, PageFile(data->prints, data->number),
+                                       nullptr, &why);
+  data->page.pixels = {};
+  if (!spooled) {
+    StopPrints(&data->prints, "Page " + std::to_string(data->number) + " cannot be printed: " + why + ".");
+    return false;
   }
-  data->page.rgb = {};
-  KeepLastPage(printer_id, folder + "/c/abx.1");
-  const EngineResult result = RunEngine(job, folder, port, data->copies, LoadPrinterSettings(printer_id));
-  // PAPPL counted the page it rendered: the engine's further copies are added.
-  if (result.copies_printed > 1) papplJobSetImpressionsCompleted(job, result.copies_printed - 1);
-  papplJobSetMessage(job, "%s", result.message.c_str());
-  data->ok = result.ok();
-  std::error_code ec;
-  std::filesystem::remove_all(folder, ec);
-  return data->ok;
+  return PrintPage(&data->prints, data->number);
 }
 
 bool EndJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/) {
-  JobData* data = DataOf(job);
-  const bool ok = data && data->printed && data->ok;
-  papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "end of job: %d impressions completed",
-              papplJobGetImpressionsCompleted(job));
-  if (data && !data->printed) papplJobSetMessage(job, "The document has no page to print.");
+  LimitRasterWaits(false);
+  RasterJob* data = DataOf(job);
+  const bool ok = data && FinishPrints(&data->prints);
   delete data;
   papplJobSetData(job, nullptr);
   return ok;
@@ -197,7 +169,7 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->rendjob_cb = EndJob;
   // PAPPL needs a native format; nothing sends this one, and a job in a format
   // PAPPL cannot turn into raster ends here with a message.
-  data->format = "application/vnd.vyr-page";
+  data->format = kDriverFormat;
   data->printfile_cb = RefuseFile;
   data->ppm = 1;
   data->ppm_color = 1;
@@ -217,9 +189,14 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->num_resolution = 1;
   data->x_resolution[0] = data->y_resolution[0] = dpi;
   data->x_default = data->y_default = dpi;
+  // Borderless, with a bordered twin of one dot's margin: a spooler's PPD
+  // names a borderless size "NAME.Borderless" but its default "NAME", and
+  // without the twin that default names nothing and the spooler lays pages
+  // out on its own default paper (Letter). The margins asked for are not
+  // kept: every print fills the frame.
   data->borderless = true;
-  data->left_right = 0;
-  data->bottom_top = 0;
+  data->left_right = DotsToHundredthsMm(1, dpi);
+  data->bottom_top = DotsToHundredthsMm(1, dpi);
   data->num_media = 1;
   data->media[0] = MediaName(dpi);
   data->num_source = 1;
@@ -229,8 +206,8 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
 
   pappl_media_col_t media{};
   pwg_media_t* pwg = pwgMediaForPWG(data->media[0]);
-  media.size_width = pwg ? pwg->width : (kFrameWidth * 2540 + dpi - 1) / dpi;
-  media.size_length = pwg ? pwg->length : (kFrameHeight * 2540 + dpi - 1) / dpi;
+  media.size_width = pwg ? pwg->width : DotsToHundredthsMm(kFrameColumns, dpi);
+  media.size_length = pwg ? pwg->length : DotsToHundredthsMm(kFrameRows, dpi);
   std::snprintf(media.size_name, sizeof media.size_name, "%s", data->media[0]);
   std::snprintf(media.source, sizeof media.source, "%s", kMediaSource);
   std::snprintf(media.type, sizeof media.type, "%s", kMediaType);

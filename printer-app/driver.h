@@ -1,6 +1,9 @@
 // The driver `vyr`: 24-bit sRGB raster, one resolution and one borderless
-// media size whose raster is exactly the engine's frame, 480 x 640 pixels
-// (the frame on its side, as media sizes stand upright; the engine turns it).
+// media size whose raster is exactly the engine's frame as it prints, 640 x
+// 480 dots: the long side across, as the engine lays its page out. Spoolers
+// turn a portrait page onto such media a quarter clockwise, the turn the
+// engine gives a portrait page itself, so a page comes out the same way up
+// whether a spooler laid it out or the application did.
 #pragma once
 
 #include <pappl/pappl.h>
@@ -8,16 +11,15 @@
 #include "base/frame.h"
 
 inline constexpr char kDriverName[] = "vyr";
+// The driver's native format: nothing sends it; the document filters are
+// registered to it so PAPPL picks them before its own picture filters.
+inline constexpr char kDriverFormat[] = "application/vnd.vyr-page";
 
 // The application's one driver, for papplMainloop and the system.
 inline pappl_pr_driver_t g_drivers[] = {
     {kDriverName, "vyr dye-sublimation photo printer", "MFG:vyr;CMD:vyr;", nullptr},
 };
 inline constexpr int kDriverCount = 1;
-
-// The engine's frame in pixels, upright: on its side.
-inline constexpr int kFrameWidth = kFrameRows;
-inline constexpr int kFrameHeight = kFrameColumns;
 
 // Fills the driver data for a printer printing the frame at `dpi`.
 void FillDriverData(pappl_pr_driver_data_t* data, int dpi);

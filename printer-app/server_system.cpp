@@ -14,10 +14,11 @@
 #include "printer-app/admin_access.h"
 #include "printer-app/driver.h"
 #include "printer-app/document_check.h"
+#include "printer-app/document_filter.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_limits.h"
-#include "printer-app/pdf_filter.h"
 #include "printer-app/private_state.h"
+#include "printer-app/print_picture.h"
 #include "printer-app/security_page.h"
 #include "printer-app/printer_settings.h"
 #include "printer-app/settings_page.h"
@@ -96,6 +97,7 @@ void AttachPrinter(pappl_printer_t* printer) {
   ApplyPrintSize(printer, settings.dpi);
   ApplyJobLimits(printer, settings);
   AddSettingsPage(printer);
+  AddPrintPictureResources(printer);
 }
 
 pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void* /*data*/) {
@@ -141,10 +143,7 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   papplSystemSetPrinterDrivers(system, kDriverCount,
                                g_drivers, AutoAddCallback, CreatePrinterCallback, DriverCallback,
                                nullptr);
-  AddPdfFilter(system);
-  int max_width = 0, max_height = 0;
-  papplSystemGetMaxImageSize(system, &max_width, &max_height);
-  SetPictureLimit(max_width, max_height);
+  AddDocumentFilters(system);
   papplSystemSetEventCallback(system, JobEvent, nullptr);
   papplSystemAddTimerCallback(system, 0, 1, ExplainAbortedJobs, nullptr);
   papplSystemSetFooterHTML(system,

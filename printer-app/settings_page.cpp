@@ -10,6 +10,7 @@
 #include "printer-app/driver.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_limits.h"
+#include "printer-app/print_picture.h"
 #include "printer-app/printer_settings.h"
 
 namespace {
@@ -113,7 +114,9 @@ bool ServePage(pappl_client_t* client, void* data) {
                               "<th>State</th><th>Copies printed</th><th>Message</th></tr></thead>"
                               "<tbody>\n");
   papplPrinterIterateAllJobs(printer, JobRow, client, 1, 10);
-  papplClientHTMLPuts(client, "</tbody></table>\n<h2 class=\"title\">Settings</h2>\n");
+  papplClientHTMLPuts(client, "</tbody></table>\n");
+  WritePrintPictureSection(client, printer);
+  papplClientHTMLPuts(client, "<h2 class=\"title\">Settings</h2>\n");
   char path[1024];
   papplPrinterGetPath(printer, kSubpath, path, sizeof path);
   StartSessionForm(client, path, token);
@@ -156,7 +159,8 @@ bool ServePage(pappl_client_t* client, void* data) {
 void ApplyPrintSize(pappl_printer_t* printer, int dpi) {
   pappl_pr_driver_data_t data;
   papplPrinterGetDriverData(printer, &data);
-  if (data.x_default == dpi && data.y_default == dpi) return;
+  // A printer saved before its media had a bordered twin gets it now.
+  if (data.x_default == dpi && data.y_default == dpi && data.left_right > 0) return;
   FillDriverData(&data, dpi);
   papplPrinterSetDriverData(printer, &data, nullptr);
 }

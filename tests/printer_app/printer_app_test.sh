@@ -4,7 +4,7 @@
 # jobs from ipptool, a private cupsd and headless Chromium.
 #
 #   printer_app_test.sh PART BIN_DIR
-#   PART: ipp | cups | bad | faults | web | admin | devices | limits
+#   PART: ipp | pages | cups | bad | faults | web | admin | devices | limits
 #
 # The engine runs on the virtual clock; waits here are bounded polls of the
 # server, and every server this script starts is stopped when it ends.
@@ -12,13 +12,14 @@ set -euo pipefail
 
 part=$1
 bin=$(cd "$2" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/vyr-printer-app-test.XXXXXX)
 chmod 755 "$work"
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
+  [ -n "${VYR_KEEP_TEST:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -118,11 +119,19 @@ cat >"$work/printer.test" <<'T'
   DISPLAY printer-state-reasons }
 T
 
-# ipp_print PRINTER FILE FORMAT COPIES: the job id, or the refusal's status
-# as "refused STATUS".
+# ipp_print PRINTER FILE FORMAT COPIES [ATTR...]: the job id, or the
+# refusal's status as "refused STATUS". Each ATTR is a job attribute line of
+# ipptool's ("keyword print-scaling fill").
 ipp_print() {
+  local printer=$1 file=$2 format=$3 copies=$4 test=$work/print-$$.test
+  shift 4
+  {
+    sed '/^  FILE/,$d' "$work/print.test"
+    for attr in "$@"; do echo "  ATTR $attr"; done
+    sed -n '/^  FILE/,$p' "$work/print.test"
+  } >"$test"
   local out
-  out=$(ipptool -tv -d format="$3" -d copies="$4" -f "$2" "$server/ipp/print/$1" "$work/print.test" 2>&1 || true)
+  out=$(ipptool -tv -d format="$format" -d copies="$copies" -f "$file" "$server/ipp/print/$printer" "$test" 2>&1 || true)
   local id
   id=$(sed -n 's/^ *job-id (integer) = \([0-9]*\)$/\1/p' <<<"$out" | sed -n 1p)
   if [ -n "$id" ]; then echo "$id"; else
@@ -170,6 +179,60 @@ expect_copies() {
   [ ! -e "$out/copy$((n + 1)).lines" ] || fail "more than $n copies arrived in $out"
 }
 
+# expect_prints OUT PRINTER_ID PAGE...: the prints in OUT (copy1, copy2, ...,
+# one per copy of every run, kept with runs) are, in order, the pages
+# named: each PAGE is a spooled page (BMP) whose line blocks `vyrtool preview`
+# computes with the printer's settings.
+expect_prints() {
+  local out=$1 id=$2 n=0 dump=$work/dump
+  shift 2
+  for page in "$@"; do
+    n=$((n + 1))
+    rm -rf "$dump"
+    "$bin/vyrtool" preview --root "$state/printers/$id" --dump "$dump" "$page" >/dev/null ||
+      fail "vyrtool preview of $page"
+    [ -f "$out/copy$n.lines" ] || fail "print $n ($(basename "$page")) did not arrive in $out"
+    cmp -s "$dump/lines.bin" "$out/copy$n.lines" || fail "print $n is not $(basename "$page")"
+  done
+  [ ! -e "$out/copy$((n + 1)).lines" ] || fail "more than $n prints arrived in $out"
+}
+
+# spooled NAME DOCUMENT OPTION...: the page `vyrtool spool` makes, as NAME.bmp.
+spooled() {
+  local name=$1 doc=$2
+  shift 2
+  rm -rf "$work/spool-disk" && mkdir -p "$work/spool-disk/c"
+  "$bin/vyrtool" spool --root "$work/spool-disk" "$@" "$doc" >/dev/null || fail "vyrtool spool $doc $*"
+  mv "$work/spool-disk/c/abx.1" "$work/$name.bmp"
+}
+
+# expect_look PAGE.bmp PRINTER_ID ROW,COLUMN=COLOUR...: the page as the engine
+# loads it (480 rows x 640 columns, after its own quarter turn) shows each
+# COLOUR (red, green, blue, black, white) at its ROW,COLUMN.
+expect_look() {
+  local page=$1 id=$2
+  shift 2
+  rm -rf "$work/load"
+  "$bin/vyrtool" preview --root "$state/printers/$id" --dump "$work/load" "$page" >/dev/null ||
+    fail "vyrtool preview of $page"
+  python3 - "$work/load/loaded.bgr" "$@" <<'PY' || fail "$(basename "$page") does not look as it should"
+import sys
+data = open(sys.argv[1], "rb").read()
+def name(b, g, r):
+    if min(b, g, r) > 200: return "white"
+    if max(b, g, r) < 60: return "black"
+    top = max(b, g, r)
+    return {r: "red", g: "green", b: "blue"}[top] if sorted((b, g, r))[1] < 100 else "mixed"
+bad = []
+for spot in sys.argv[2:]:
+    where, want = spot.split("=")
+    row, col = (int(v) for v in where.split(","))
+    at = (row * 640 + col) * 3
+    seen = name(*data[at:at + 3])
+    if seen != want: bad.append(f"{where} is {seen}, not {want}")
+if bad: sys.exit("; ".join(bad))
+PY
+}
 
 # ---- the web interface through curl -------------------------------------------
 
@@ -234,6 +297,74 @@ ipp)
   grep -q '"event":"run_end"' "$out/transcript.jsonl" || fail "the engine did not close its run on cancel"
   ;;
 
+pages)
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out&runs"
+  # A 3-page PDF and a 3-page PWG raster, a colour a page; the pages each
+  # should print are the ones `vyrtool spool` makes of them.
+  python3 "$here/make_pdf.py" "$work/three.pdf" 288x216:ff0000 288x216:00ff00 288x216:0000ff
+  raster=()
+  colours=(e01010 10e010 1010e0)
+  for k in 1 2 3; do
+    spooled pdf$k "$work/three.pdf" --scaling auto --page $k
+    convert -size 640x480 "xc:#${colours[k - 1]}" "$work/r$k.png"
+    spooled pwg$k "$work/r$k.png" --scaling none
+    raster+=("640x480@160:${colours[k - 1]}")
+  done
+  python3 "$here/make_pwg.py" "$work/three.pwg" "${raster[@]}"
+  #      what           file      format         copies  prints, in order            message                            attribute
+  cases=("3-page PDF   |three.pdf|application/pdf |1|pdf1 pdf2 pdf3                |Printed 3 pages.|"
+         "collated     |three.pdf|application/pdf |2|pdf1 pdf2 pdf3 pdf1 pdf2 pdf3  |Printed 3 pages, 2 copies each.|keyword multiple-document-handling separate-documents-collated-copies"
+         "uncollated   |three.pdf|application/pdf |2|pdf1 pdf1 pdf2 pdf2 pdf3 pdf3  |Printed 3 pages, 2 copies each.|keyword multiple-document-handling separate-documents-uncollated-copies"
+         "page-ranges  |three.pdf|application/pdf |1|pdf2 pdf3                     |Printed 2 pages.|rangeOfInteger page-ranges 2-3"
+         "3-page raster|three.pwg|image/pwg-raster|1|pwg1 pwg2 pwg3                |Printed 3 pages.|")
+  for row in "${cases[@]}"; do
+    IFS='|' read -r what file format copies expected message attr <<<"$row"
+    format=${format% }
+    rm -rf "$out"
+    job=$(ipp_print photo "$work/$file" "$format" "$copies" ${attr:+"$attr"})
+    [[ $job =~ ^[0-9]+$ ]] || fail "$what: $job"
+    end=$(wait_job photo "$job")
+    [ "$end" = completed ] || fail "$what: job $end: $(job_attr photo "$job" job-state-message)"
+    prints=()
+    for page in $expected; do prints+=("$work/$page.bmp"); done
+    expect_prints "$out" 1 "${prints[@]}"
+    done=$(job_attr photo "$job" job-impressions-completed)
+    [ "$done" = "${#prints[@]}" ] || fail "$what: job-impressions-completed $done, ${#prints[@]} printed"
+    said=$(job_attr photo "$job" job-state-message)
+    [ "$said" = "$message" ] || fail "$what: job-state-message \"$said\""
+    echo "$what: $expected: $said"
+  done
+
+  # A wide (3:1) photo with print-scaling=fill is cut to its middle: the
+  # frame shows the last sixth of the red third, the green third whole and
+  # the first sixth of the blue third. vyrtool spool gives the same bytes.
+  rm -rf "$out"
+  convert -size 600x600 xc:red -size 600x600 xc:lime -size 600x600 xc:blue +append -quality 95 "$work/wide.jpg"
+  job=$(ipp_print photo "$work/wide.jpg" image/jpeg 1 "keyword print-scaling fill")
+  [ "$(wait_job photo "$job")" = completed ] || fail "wide photo: $(job_attr photo "$job" job-state-message)"
+  spooled wide "$work/wide.jpg" --scaling fill
+  cmp -s "$state/printers/1/last-page.bmp" "$work/wide.bmp" ||
+    fail "the application and vyrtool spool spool the wide photo differently"
+  expect_look "$work/wide.bmp" 1 240,4=red 240,74=red 240,86=green 240,320=green 240,554=green \
+    240,566=blue 240,635=blue 4,320=green 475,320=green
+  echo "wide photo with fill: cut in the middle, the same page as vyrtool spool"
+
+  # A raster cut short: aborted at once with its reason, nothing printed.
+  rm -rf "$out"
+  python3 "$here/make_pwg.py" "$work/cut.pwg" --cut 212 480x640@160:ff0000
+  started=$SECONDS
+  job=$(ipp_print photo "$work/cut.pwg" image/pwg-raster 1)
+  [[ $job =~ ^[0-9]+$ ]] || fail "cut-short raster: $job"
+  [ "$(wait_job photo "$job")" = aborted ] || fail "the cut-short raster was not aborted"
+  # It waits kRasterQuietSeconds (5) for the rest, not the 60 s of the connection.
+  ((SECONDS - started <= 15)) || fail "the cut-short raster took $((SECONDS - started)) s"
+  said=$(job_attr photo "$job" job-state-message)
+  [[ $said == "The document ends after 212 of 640 lines of page 1."* ]] || fail "cut-short raster: \"$said\""
+  [ ! -e "$out/copy1.lines" ] || fail "the cut-short raster printed"
+  echo "cut-short raster: $said"
+  ;;
+
 cups)
   out=$state/virtual/out
   add_printer photo "vyr://virtual/?out=out"
@@ -286,6 +417,34 @@ C
     fail "the job from cupsd ended \"$ended\" at the printer application"
   }
   expect_copies "$out" 1 2
+
+  # A landscape and a portrait PDF (4 x 3 and 3 x 4 in, each its colour with
+  # a black square in its top left corner) through the queue print the same
+  # lines as sent straight: upright, filling the frame. The engine prints a
+  # portrait page turned a quarter clockwise, its top left corner at the
+  # top right of the print.
+  python3 "$here/make_pdf.py" "$work/landscape.pdf" 288x216:ff0000
+  python3 "$here/make_pdf.py" "$work/portrait.pdf" 216x288:00ff00
+  job=1
+  #     document      look of the print (row,column=colour)
+  docs=("landscape.pdf 3,3=black 3,636=red 476,3=red 476,636=red 240,320=red"
+        "portrait.pdf  3,636=black 3,3=green 476,3=green 476,636=green 240,320=green")
+  for row in "${docs[@]}"; do
+    read -r doc look <<<"$row"
+    rm -rf "$out"
+    lp -h "127.0.0.1:$cport" -d photo "$work/$doc" >/dev/null || fail "lp refused $doc"
+    job=$((job + 1))
+    wait_until 60 "end of $doc in cupsd" cups_done
+    [ "$(wait_job photo "$job")" = completed ] || fail "$doc from cupsd: $(job_attr photo "$job" job-state-message)"
+    # shellcheck disable=SC2086
+    expect_look "$state/printers/1/last-page.bmp" 1 $look
+    cp "$out/copy1.lines" "$work/cups.lines"
+    rm -rf "$out"
+    job=$(ipp_print photo "$work/$doc" application/pdf 1)
+    [ "$(wait_job photo "$job")" = completed ] || fail "$doc sent straight: $(job_attr photo "$job" job-state-message)"
+    cmp -s "$out/copy1.lines" "$work/cups.lines" || fail "$doc prints differently through cupsd"
+    echo "$doc through cupsd: upright, fills the frame, as sent straight"
+  done
   ;;
 
 bad)
@@ -395,11 +554,37 @@ web)
   grep -q 'Idle' "$work/printer-done.html" || fail "the printer page does not show it idle"
   grep -q 'Printed 1 copy' "$work/engine-done.html" || fail "the Engine page does not show the completed job"
   grep -q 'Cancelled' "$work/engine-done.html" || fail "the Engine page does not show the cancelled job"
+  # The last print: the picture `vyrtool preview --png` draws of the page the
+  # job spooled, and that page. The screenshot (tall enough for the section)
+  # shows the print picture's most common colour, other than white, over at
+  # least as many pixels as the picture holds of it.
+  grep -q 'id="last-print"' "$work/engine-done.html" || fail "the Engine page shows no last print"
+  grep -q 'id="spooled-page"' "$work/engine-done.html" || fail "the Engine page shows no spooled page"
+  rm -rf "$work/expected" && mkdir "$work/expected"
+  "$bin/vyrtool" preview --root "$state/printers/1" --png "$work/expected" "$state/printers/1/last-page.bmp" \
+    >/dev/null || fail "vyrtool preview of the last page"
+  curl -sf "http://127.0.0.1:$port/photo/engine/print.png" -o "$work/served.png" || fail "no print picture served"
+  cmp -s "$work/served.png" "$work/expected/print.png" || fail "the served picture is not vyrtool preview's"
+  colour=$(convert "$work/expected/print.png" -format %c histogram:info:- | grep -v '#FFFFFF' | sort -rn |
+           sed -n '1s/.*\(#[0-9A-F]\{6\}\).*/\1/p')
+  wanted=$(convert "$work/expected/print.png" -fill black +opaque "$colour" -fill white -opaque "$colour" \
+           -format '%[fx:int(mean*w*h+0.5)]' info:)
+  rm -rf "$work/chromium"
+  timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync --force-color-profile=srgb \
+    --user-data-dir="$work/chromium" --window-size=1100,2400 --screenshot="$work/engine-picture.png" \
+    "${pages[1]}" >>"$work/chromium.log" 2>&1 || fail "chromium could not take ${pages[1]}"
+  shown=$(convert "$work/engine-picture.png" -fill black +opaque "$colour" -fill white -opaque "$colour" \
+          -format '%[fx:int(mean*w*h+0.5)]' info:)
+  ((wanted > 1000 && shown >= wanted)) || fail "the screenshot shows $shown of the print's $wanted pixels of $colour"
+  echo "web: the Engine page shows the last print ($shown pixels of $colour, the picture has $wanted)"
   for shot in printer-printing engine-printing printer-done engine-done; do
     [ "$(stat -c %s "$work/$shot.png")" -gt 10000 ] || fail "screenshot $shot is empty"
   done
   # VYR_SCREENSHOT_DIR=DIR keeps the screenshots for a look.
-  if [ -n "${VYR_SCREENSHOT_DIR:-}" ]; then cp "$work"/*-printing.png "$work"/*-done.png "$VYR_SCREENSHOT_DIR"/; fi
+  if [ -n "${VYR_SCREENSHOT_DIR:-}" ]; then
+    cp "$work"/*-printing.png "$work"/*-done.png "$work/engine-picture.png" "$VYR_SCREENSHOT_DIR"/
+  fi
   ;;
 
 admin)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -92,8 +93,8 @@ TEST_F(VyrtoolTest, OneParserForEveryCommand) {
       {"make-demo a b", 64, "", "vyrtool make-demo: unexpected argument \"b\""},
       {"preview --png", 64, "", "vyrtool preview: option --png needs an argument"},
       {"preview -x page.bmp", 64, "", "vyrtool preview: unknown option -x"},
-      {"spool --help", 0, "usage: vyrtool spool [--root DIR] [--fit] [--no-fit] PHOTO", ""},
-      {"spool", 64, "", "vyrtool spool: missing PHOTO"},
+      {"spool --help", 0, "usage: vyrtool spool [--root DIR] [--fit] [--no-fit] [--scaling S] [--orientation O] [--page N] [--dpi N] DOCUMENT", ""},
+      {"spool", 64, "", "vyrtool spool: missing DOCUMENT"},
       {"cct", 64, "", "vyrtool cct: no subcommand given"},
       {"cct show --help", 0, "usage: vyrtool cct show", ""},
       {"cct show", 64, "", "vyrtool cct show: missing IN.cct"},
@@ -195,6 +196,54 @@ TEST_F(VyrtoolTest, SpoolWritesTheEnginePageFromPhotos) {
       EXPECT_THAT(page.At(c.width - 5, c.height / 2), NearColour(blue, 6));
     }
   }
+}
+
+// print-scaling and orientation-requested as IPP defines them, worked by hand
+// for a 400 x 100 red picture (4:1) and a 3-page PDF of 3 x 4 in pages.
+TEST_F(VyrtoolTest, SpoolLaysPagesOutAsIppSays) {
+  ASSERT_EQ(Run("init-root disk").status, 0);
+  Convert("-size 400x100 xc:'rgb(220,30,30)' band.png");
+  const std::string pdf = "python3 " VYR_SOURCE_DIR "/tests/printer_app/make_pdf.py '" + (dir_ / "doc.pdf").string() +
+                          "' 216x288:ff0000 216x288:00ff00 216x288:0000ff:180";
+  ASSERT_EQ(std::system(pdf.c_str()), 0);
+  const std::vector<int> red = {220, 30, 30}, white = {255, 255, 255}, black = {0, 0, 0};
+  const std::vector<int> pure_red = {255, 0, 0}, green = {0, 255, 0}, blue = {0, 0, 255};
+  struct Spot {
+    int x, y;
+    std::vector<int> colour;
+  };
+  struct Case {
+    const char* args;
+    int width, height;
+    std::vector<Spot> spots;
+  };
+  const Case cases[] = {
+      // fit: 640 x 160 in the middle of 640 x 480, white above and below.
+      {"--scaling fit band.png", 640, 480, {{320, 239, red}, {320, 150, white}, {320, 330, white}, {2, 162, red}}},
+      // none: its own 400 x 100 pixels, centred: columns 120..519, rows 190..289.
+      {"--scaling none band.png", 640, 480, {{121, 240, red}, {118, 240, white}, {320, 191, red}, {320, 188, white}}},
+      // portrait asked for: fit into 480 x 640 gives 480 x 120, rows 260..379.
+      {"--scaling fit --orientation portrait band.png", 480, 640, {{240, 320, red}, {240, 250, white}, {2, 262, red}}},
+      // A PDF page, filled: its black square (54 pt of 216) in the top left;
+      // the third page's own half turn puts it bottom right.
+      {"--scaling auto --page 2 doc.pdf", 480, 640, {{40, 40, black}, {240, 320, green}, {470, 630, green}}},
+      {"--scaling auto --page 3 doc.pdf", 480, 640, {{40, 40, blue}, {440, 600, black}}},
+      // reverse-portrait: a half turn of the first page.
+      {"--orientation reverse-portrait --page 1 doc.pdf", 480, 640, {{40, 40, pure_red}, {440, 600, black}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    ToolRun run = Run(std::string("spool --root disk ") + c.args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bitmap page;
+    ASSERT_TRUE(page.Read(dir_ / "disk" / "c" / "abx.1"));
+    EXPECT_EQ(page.width, c.width);
+    EXPECT_EQ(page.height, c.height);
+    for (const Spot& spot : c.spots) EXPECT_THAT(page.At(spot.x, spot.y), NearColour(spot.colour, 8)) << spot.x << "," << spot.y;
+  }
+  ToolRun beyond = Run("spool --root disk --page 4 doc.pdf");
+  EXPECT_EQ(beyond.status, 1);
+  EXPECT_THAT(beyond.err, HasSubstr("it has 3 pages"));
 }
 
 TEST_F(VyrtoolTest, SpoolRefusesBrokenPhotosAndLeavesThePageAlone) {
