@@ -11,8 +11,9 @@
 #
 # The engine runs on the virtual clock: only the application's own time is
 # measured. Times come from the server's log (millisecond stamps): the end of
-# the upload is "Received N bytes of document data", the engine's start its
-# first event, its end "engine ended".
+# the upload is "Received N bytes of document data", the engine's start the
+# line that says so (its first event in earlier builds), its end "engine
+# ended".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=$(cd "${1:-build/release/bin}" && pwd)
@@ -75,7 +76,10 @@ for line in open(sys.argv[1], errors="replace"):
     j = jobs.setdefault(int(m.group(1)), {"runs": []})
     text = m.group(2)
     if text.startswith("Received ") and "document data" in text: j["upload"] = t(line)
-    elif text.startswith("engine: ") and (not j["runs"] or "end" in j["runs"][-1]):
+    # The engine's start: its first event (earlier builds) or the line that
+    # says it started.
+    elif (text.startswith("engine: ") or (text.startswith("engine pid ") and " started" in text)) \
+            and (not j["runs"] or "end" in j["runs"][-1]):
         j["runs"].append({"start": t(line)})
     elif text.startswith("engine ended"): j["runs"][-1]["end"] = t(line)
     elif text.startswith(("Completed", "Aborted", "Canceled")): j["done"] = t(line)
