@@ -58,6 +58,12 @@ start_server() {  # start_server BIN_DIR STATE
   exit 1
 }
 stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+wait_first_job() {
+  for _ in $(seq 600); do
+    grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && return
+    sleep 0.1
+  done
+}
 hwm() { awk '/VmHWM/ {print $2}' "/proc/$server_pid/status"; }
 
 # job_times LOG: per job in the log, the end of the upload, each engine run's
@@ -99,10 +105,7 @@ jpeg() {
   local before
   before=$(hwm)
   ipptool -q -d format=image/jpeg -f "$work/photo.jpg" "$uri" "$work/print.test"
-  for _ in $(seq 600); do
-    grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && break
-    sleep 0.1
-  done
+  wait_first_job
   read -r to_engine _ _ <<<"$(job_times "$work/server.log")"
   echo "$2: 4000 x 3000 JPEG: upload end to engine start ${to_engine} ms; server peak memory $(($(hwm) / 1024)) MB (before the job $((before / 1024)) MB)"
   stop_server
@@ -117,10 +120,7 @@ rm -rf "$work/state" "$work/out" "$work/server.log"
 start_server "$bin" "$work/state"
 "$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/?out=out&runs" >/dev/null
 ipptool -q -d format=application/pdf -f "$work/ten.pdf" "$uri" "$work/print.test"
-for _ in $(seq 600); do
-  grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && break
-  sleep 0.1
-done
+wait_first_job
 read -r _ outside prints <<<"$(job_times "$work/server.log")"
 stop_server
 mkdir -p "$work/disk/c"
