@@ -58,6 +58,16 @@ start_server() {  # start_server BIN_DIR STATE
   exit 1
 }
 stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+# add_printer BIN_DIR DEVICE-URI: the printer "photo" (a server just started
+# may refuse for a moment).
+add_printer() {
+  for _ in $(seq 50); do
+    "$1/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "$2" >/dev/null 2>&1 && return
+    sleep 0.1
+  done
+  echo "cannot add the printer" >&2
+  exit 1
+}
 wait_first_job() {
   for _ in $(seq 600); do
     grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && return
@@ -101,7 +111,7 @@ PY
 jpeg() {
   rm -rf "$work/state" "$work/out" "$work/server.log"
   start_server "$1" "$work/state"
-  "$1/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/" >/dev/null
+  add_printer "$1" "vyr://virtual/"
   local before
   before=$(hwm)
   ipptool -q -d format=image/jpeg -f "$work/photo.jpg" "$uri" "$work/print.test"
@@ -118,7 +128,7 @@ jpeg "$bin" "this build"
 # `vyrtool spool` makes them.
 rm -rf "$work/state" "$work/out" "$work/server.log"
 start_server "$bin" "$work/state"
-"$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/?out=out&runs" >/dev/null
+add_printer "$bin" "vyr://virtual/?out=out&runs"
 ipptool -q -d format=application/pdf -f "$work/ten.pdf" "$uri" "$work/print.test"
 wait_first_job
 read -r _ outside prints <<<"$(job_times "$work/server.log")"

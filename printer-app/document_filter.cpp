@@ -19,6 +19,11 @@ bool PrintDocument(pappl_job_t* job, pappl_device_t* /*device*/, void* /*data*/)
     papplJobSetMessage(job, "%s", problem.c_str());
     return false;
   }
+  // libvips starts with the first document, not with the server.
+  if (!StartDocumentPages("vyr-printer-app")) {
+    papplJobSetMessage(job, "The document cannot be printed: libvips cannot start.");
+    return false;
+  }
   const char* file = papplJobGetFilename(job);
   std::string why, kind;
   const int count = file ? DocumentPageCount(file, &why, &kind) : 0;
@@ -56,7 +61,6 @@ bool PrintDocument(pappl_job_t* job, pappl_device_t* /*device*/, void* /*data*/)
 }  // namespace
 
 void AddDocumentFilters(pappl_system_t* system) {
-  StartDocumentPages("vyr-printer-app");
   // To the driver's own format: PAPPL looks for that filter first, so these
   // come before its built-in picture filters.
   for (const char* const* format = kDocumentFormats; *format; ++format)
