@@ -11,8 +11,9 @@
 #
 # The engine runs on the virtual clock: only the application's own time is
 # measured. Times come from the server's log (millisecond stamps): the end of
-# the upload is "Received N bytes of document data", the engine's start its
-# first event, its end "engine ended".
+# the upload is "Received N bytes of document data", the engine's start the
+# line that says so (its first event in earlier builds), its end "engine
+# ended".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=$(cd "${1:-build/release/bin}" && pwd)
@@ -57,6 +58,22 @@ start_server() {  # start_server BIN_DIR STATE
   exit 1
 }
 stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+# add_printer BIN_DIR DEVICE-URI: the printer "photo" (a server just started
+# may refuse for a moment).
+add_printer() {
+  for _ in $(seq 50); do
+    "$1/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "$2" >/dev/null 2>&1 && return
+    sleep 0.1
+  done
+  echo "cannot add the printer" >&2
+  exit 1
+}
+wait_first_job() {
+  for _ in $(seq 600); do
+    grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && return
+    sleep 0.1
+  done
+}
 hwm() { awk '/VmHWM/ {print $2}' "/proc/$server_pid/status"; }
 
 # job_times LOG: per job in the log, the end of the upload, each engine run's
@@ -75,7 +92,10 @@ for line in open(sys.argv[1], errors="replace"):
     j = jobs.setdefault(int(m.group(1)), {"runs": []})
     text = m.group(2)
     if text.startswith("Received ") and "document data" in text: j["upload"] = t(line)
-    elif text.startswith("engine: ") and (not j["runs"] or "end" in j["runs"][-1]):
+    # The engine's start: its first event (earlier builds) or the line that
+    # says it started.
+    elif (text.startswith("engine: ") or (text.startswith("engine pid ") and " started" in text)) \
+            and (not j["runs"] or "end" in j["runs"][-1]):
         j["runs"].append({"start": t(line)})
     elif text.startswith("engine ended"): j["runs"][-1]["end"] = t(line)
     elif text.startswith(("Completed", "Aborted", "Canceled")): j["done"] = t(line)
@@ -91,14 +111,11 @@ PY
 jpeg() {
   rm -rf "$work/state" "$work/out" "$work/server.log"
   start_server "$1" "$work/state"
-  "$1/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/" >/dev/null
+  add_printer "$1" "vyr://virtual/"
   local before
   before=$(hwm)
   ipptool -q -d format=image/jpeg -f "$work/photo.jpg" "$uri" "$work/print.test"
-  for _ in $(seq 600); do
-    grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && break
-    sleep 0.1
-  done
+  wait_first_job
   read -r to_engine _ _ <<<"$(job_times "$work/server.log")"
   echo "$2: 4000 x 3000 JPEG: upload end to engine start ${to_engine} ms; server peak memory $(($(hwm) / 1024)) MB (before the job $((before / 1024)) MB)"
   stop_server
@@ -111,12 +128,9 @@ jpeg "$bin" "this build"
 # `vyrtool spool` makes them.
 rm -rf "$work/state" "$work/out" "$work/server.log"
 start_server "$bin" "$work/state"
-"$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/?out=out&runs" >/dev/null
+add_printer "$bin" "vyr://virtual/?out=out&runs"
 ipptool -q -d format=application/pdf -f "$work/ten.pdf" "$uri" "$work/print.test"
-for _ in $(seq 600); do
-  grep -qa "\[Job 1\] \(Completed\|Aborted\)" "$work/server.log" && break
-  sleep 0.1
-done
+wait_first_job
 read -r _ outside prints <<<"$(job_times "$work/server.log")"
 stop_server
 mkdir -p "$work/disk/c"

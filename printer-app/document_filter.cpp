@@ -19,6 +19,10 @@ bool PrintDocument(pappl_job_t* job, pappl_device_t* /*device*/, void* /*data*/)
     papplJobSetMessage(job, "%s", problem.c_str());
     return false;
   }
+  if (!StartDocumentPages("vyr-printer-app")) {
+    papplJobSetMessage(job, "The document cannot be printed: libvips cannot start.");
+    return false;
+  }
   const char* file = papplJobGetFilename(job);
   std::string why, kind;
   const int count = file ? DocumentPageCount(file, &why, &kind) : 0;
@@ -56,6 +60,8 @@ bool PrintDocument(pappl_job_t* job, pappl_device_t* /*device*/, void* /*data*/)
 }  // namespace
 
 void AddDocumentFilters(pappl_system_t* system) {
+  // libvips starts with the server, so the first job does not wait for it
+  // (it costs the idle server some 14 MB).
   StartDocumentPages("vyr-printer-app");
   // To the driver's own format: PAPPL looks for that filter first, so these
   // come before its built-in picture filters.

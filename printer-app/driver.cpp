@@ -125,7 +125,8 @@ bool EndPage(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* 
     return false;
   }
   std::string why;
-  const bool spooled = SpoolRasterPage(data->page, data->prints.layout, PageFile(data->prints, data->number),
+  const bool spooled = (StartDocumentPages("vyr-printer-app") || (why = "libvips cannot start", false)) &&
+                       SpoolRasterPage(data->page, data->prints.layout, PageFile(data->prints, data->number),
                                        nullptr, &why);
   data->page.pixels = {};
   if (!spooled) {

@@ -39,7 +39,7 @@ void DrawPrintPicture(pappl_printer_t* printer) {
   fs::create_directories(fresh, ec);
   std::string said, why;
   if (RunTool({"preview", "--root", PrinterFolder(id), "--png", fresh, page}, &said) != 0 ||
-      !SpooledPagePicture(page, fresh + "/" + kPagePicture, &why)) {
+      !StartDocumentPages("vyr-printer-app") || !SpooledPagePicture(page, fresh + "/" + kPagePicture, &why)) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN, "no picture of the last print: %s",
                     why.empty() ? "vyrtool preview failed" : why.c_str());
     fs::remove_all(fresh, ec);
