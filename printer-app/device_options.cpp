@@ -10,7 +10,7 @@ namespace {
 
 // Options that take no value, and those that do; params= and head= need
 // commas, which a device URI cannot carry.
-constexpr const char* kFlags[] = {"absent", "never_ready"};
+constexpr const char* kFlags[] = {"absent", "never_ready", "runs"};
 constexpr const char* kValued[] = {"out",   "base",        "busy_reads", "ready_after_ms",
                                    "id",    "fault",       "fault_reads", "fault_clears"};
 constexpr char kVirtualFolder[] = "/virtual/";
