@@ -35,7 +35,7 @@ for bin in "$@"; do
   bin=$(cd "$bin" && pwd)
   for clock in virtual real; do
     state=$work/state-$clock
-    rm -rf "$state" "$work/out"
+    rm -rf "$state" "$work/out" "$work/server-$clock.log"*
     port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     SNAP_COMMON=$work TMPDIR=$work HOME=$work VYR_CLOCK=$clock \
       "$bin/vyr-printer-app" server -o state-directory="$state" -o server-port="$port" \
@@ -46,7 +46,7 @@ for bin in "$@"; do
       sleep 0.1
     done
     "$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr \
-      -v "vyr://virtual/?out=$work/out" >/dev/null
+      -v "vyr://virtual/?out=out" >/dev/null
     python3 - "$bin" "ipp://127.0.0.1:$port/ipp/print/photo" "$work" "$server_pid" "$clock" "$state" <<'PY'
 import os, re, subprocess, sys, time
 bin, uri, work, server, clock, state = sys.argv[1:]
@@ -113,7 +113,7 @@ PY
   # vyr alone on the page the application spooled, with the printer's disk.
   root=$work/alone
   rm -rf "$root"; mkdir -p "$root/c"
-  ln -s "$work/state-real/printers/1/windows" "$root/windows"
+  cp -r "$work/state-real/printers/1/windows" "$root/windows"
   alone=()
   for _ in 1 2 3; do
     cp "$work/state-real/printers/1/last-page.bmp" "$root/c/abx.1"
