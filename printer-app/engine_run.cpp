@@ -41,6 +41,8 @@ constexpr int kPollMs = 100;
 // outside the application): long enough for any engine to close, short
 // enough that a job never hangs on a printer that stays claimed.
 constexpr int kDeviceWaitMs = 60 * 1000;
+// How often a print that waits for an older job looks again.
+constexpr int kTurnPollMs = 20;
 // The descriptor under which the engine inherits the device lock.
 constexpr int kEngineLockFd = 3;
 
@@ -196,6 +198,36 @@ struct Run {
   }
 };
 
+// True while an older job of the printer is processing. PAPPL may run
+// several jobs of a printer at once (two looks for work in the same moment
+// each start one); the device goes to them in the order they arrived.
+bool OlderJobProcessing(pappl_printer_t* printer, int job_id) {
+  struct Look {
+    int job_id;
+    bool older;
+  } look{job_id, false};
+  papplPrinterIterateActiveJobs(
+      printer,
+      [](pappl_job_t* other, void* data) {
+        auto* l = static_cast<Look*>(data);
+        if (papplJobGetID(other) < l->job_id && papplJobGetState(other) == IPP_JSTATE_PROCESSING)
+          l->older = true;
+      },
+      &look, 1, 0);
+  return look.older;
+}
+
+// In the keeper process (see Spawn): the engine it started, and whether a
+// close came before it had.
+volatile sig_atomic_t g_engine_pid = 0;
+volatile sig_atomic_t g_close_asked = 0;
+
+void PassCloseToEngine(int) {
+  if (g_close_asked) return;
+  g_close_asked = 1;
+  if (g_engine_pid > 0) kill(g_engine_pid, SIGTERM);
+}
+
 std::vector<std::string> EngineEnvironment(const std::string& port, const std::string& root) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -210,9 +242,12 @@ std::vector<std::string> EngineEnvironment(const std::string& port, const std::s
   return env;
 }
 
-// Starts the engine with the device lock as its descriptor 3 and
-// PR_SET_PDEATHSIG: it gets SIGTERM, its close box, when the thread that
-// started it ends (the server's job thread, or the whole server).
+// Starts the engine, through a keeper process, with the device lock as its
+// descriptor 3 and PR_SET_PDEATHSIG: it gets SIGTERM, its close box, once,
+// when the thread that started it ends (the server's job thread, or the
+// whole server). run->pid is the keeper's: SIGTERM to it reaches the engine,
+// and its exit status is the engine's (127 when the engine could not run or
+// did not exit by itself).
 bool Spawn(Run* run, const std::string& job_folder, const std::string& port, int copies,
            int lock_fd) {
   int in[2], out[2];
@@ -237,6 +272,18 @@ bool Spawn(Run* run, const std::string& job_folder, const std::string& port, int
 
   const pid_t pid = fork();
   if (pid == 0) {
+    // The keeper: a process of one thread between the server and the
+    // engine. PR_SET_PDEATHSIG fires each time the child's parent thread
+    // ends, and a server that is killed ends its threads one by one: the
+    // engine itself, a child of the server, would get a burst of SIGTERMs,
+    // and a second one before it has taken the first ends it on the spot,
+    // without its run end. The keeper takes them all and hands the engine
+    // one.
+    struct sigaction pass {};
+    pass.sa_handler = PassCloseToEngine;
+    sigemptyset(&pass.sa_mask);
+    sigaction(SIGTERM, &pass, nullptr);
+    sigaction(SIGINT, &pass, nullptr);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     // A server that died before the line above sent no signal: the engine
     // must not start for nobody.
@@ -245,15 +292,33 @@ bool Spawn(Run* run, const std::string& job_folder, const std::string& port, int
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     signal(SIGPIPE, SIG_DFL);
-    const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (dup2(in[0], 0) < 0 || dup2(out[1], 1) < 0 || log_fd < 0 || dup2(log_fd, 2) < 0) _exit(127);
-    // dup2 clears close-on-exec on the copy; on the descriptor itself it is
-    // cleared by hand.
-    if (lock_fd == kEngineLockFd ? fcntl(lock_fd, F_SETFD, 0) < 0
-                                 : dup2(lock_fd, kEngineLockFd) < 0)
+    const pid_t keeper = getpid();
+    const pid_t engine = fork();
+    if (engine == 0) {
+      // The engine's own close box when its keeper ends (SIGKILL after the
+      // grace): SIGTERM, once.
+      signal(SIGTERM, SIG_DFL);
+      signal(SIGINT, SIG_DFL);
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != keeper) _exit(kExitCancelled);
+      const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      if (dup2(in[0], 0) < 0 || dup2(out[1], 1) < 0 || log_fd < 0 || dup2(log_fd, 2) < 0)
+        _exit(127);
+      // dup2 clears close-on-exec on the copy; on the descriptor itself it
+      // is cleared by hand.
+      if (lock_fd == kEngineLockFd ? fcntl(lock_fd, F_SETFD, 0) < 0
+                                   : dup2(lock_fd, kEngineLockFd) < 0)
+        _exit(127);
+      execve(program.c_str(), argv, envp.data());
       _exit(127);
-    execve(program.c_str(), argv, envp.data());
-    _exit(127);
+    }
+    if (engine < 0) _exit(127);
+    g_engine_pid = engine;
+    if (g_close_asked) kill(engine, SIGTERM);
+    int status = 0;
+    while (waitpid(engine, &status, 0) < 0)
+      if (errno != EINTR) _exit(127);
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
   }
   close(in[0]);
   close(out[1]);
@@ -300,6 +365,13 @@ EngineResult RunEngine(pappl_job_t* job, const std::string& job_folder, const st
   DeviceLock lock;
   std::string error;
   papplJobSetMessage(job, "Waiting for the printer.");
+  // Older jobs first, for as long as the device itself would be waited for:
+  // past that the lock alone decides (an older job that never gets to its
+  // engine must not stop the queue).
+  const auto turn_end = Clock::now() + std::chrono::milliseconds(kDeviceWaitMs);
+  while (OlderJobProcessing(run.printer, run.job_id) && !papplJobIsCanceled(job) &&
+         Clock::now() < turn_end)
+    poll(nullptr, 0, kTurnPollMs);
   if (!lock.Take(port, kDeviceWaitMs, [job] { return papplJobIsCanceled(job); }, &error)) {
     result.cancelled = papplJobIsCanceled(job);
     result.message = result.cancelled ? "Cancelled." : "The printer is busy: " + error + ".";
@@ -320,7 +392,8 @@ EngineResult RunEngine(pappl_job_t* job, const std::string& job_folder, const st
     result.message = "The print engine could not be started.";
     return result;
   }
-  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine pid %d started: %d cop%s on %s", static_cast<int>(run.pid),
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine started under keeper pid %d: %d cop%s on %s",
+              static_cast<int>(run.pid),
               copies, copies == 1 ? "y" : "ies", port.c_str());
   signal(SIGPIPE, SIG_IGN);
   run.reader.on_event = [&run](const DialogEvent& e) { run.Event(e); };

@@ -17,6 +17,7 @@
 #include "printer-app/document_filter.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_limits.h"
+#include "printer-app/job_queue.h"
 #include "printer-app/private_state.h"
 #include "printer-app/print_picture.h"
 #include "printer-app/printer_settings.h"
@@ -56,14 +57,27 @@ pappl_loglevel_t LogLevel(const char* name) {
   return PAPPL_LOGLEVEL_WARN;
 }
 
-bool SaveState(pappl_system_t* system, void* /*data*/) {
-  return papplSystemSaveState(system, g_state_file.c_str());
+// Under a temporary name, then renamed into place: a server killed while it
+// saves leaves the state as it was, never half a file.
+// The queue keeper saves too: one save at a time, so the file renamed last
+// is the newest.
+bool SaveStateFile(pappl_system_t* system) {
+  static std::mutex one_at_a_time;
+  std::lock_guard<std::mutex> hold(one_at_a_time);
+  const std::string temp = g_state_file + ".new";
+  return papplSystemSaveState(system, temp.c_str()) &&
+         std::rename(temp.c_str(), g_state_file.c_str()) == 0;
 }
+
+bool SaveState(pappl_system_t* system, void* /*data*/) { return SaveStateFile(system); }
 
 void CreatePrinterCallback(pappl_printer_t* printer, void* /*data*/) { AttachPrinter(printer); }
 
 void JobEvent(pappl_system_t* /*system*/, pappl_printer_t* printer, pappl_job_t* job,
               pappl_event_t event, void* /*data*/) {
+  if (job && (event & (PAPPL_EVENT_JOB_CREATED | PAPPL_EVENT_JOB_STATE_CHANGED |
+                       PAPPL_EVENT_JOB_COMPLETED)))
+    WakeQueueKeeper();
   if (!job || !printer || !(event & PAPPL_EVENT_JOB_STATE_CHANGED)) return;
   if (const std::string too_large = OversizeProblem(job, printer); !too_large.empty())
     NoteDocumentProblem(job, printer, too_large);
@@ -155,11 +169,14 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   version.version[0] = 1;
   papplSystemSetVersions(system, 1, &version);
 
+  EndJobsCutShort(g_state_file);
   papplSystemLoadState(system, g_state_file.c_str());
   // The command line's group wins over the saved one.
   if (const char* group = cupsGetOption("admin-group", num_options, options))
     papplSystemSetAdminGroup(system, group);
+  ExplainJobsCutShort(system);
   papplSystemIteratePrinters(system, AttachEach, nullptr);
+  StartQueueKeeper(system, SaveStateFile);
   papplSystemSetSaveCallback(system, SaveState, nullptr);
   return system;
 }

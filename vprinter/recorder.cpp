@@ -129,7 +129,8 @@ bool OpenRecorder(VirtualPrinter* vp, std::string* error) {
   if (vp->keepRuns) {
     while (std::filesystem::exists(OutPath(vp, "copy" + std::to_string(vp->copiesBefore + 1) + ".lines"), ec))
       ++vp->copiesBefore;
-    Transcribe(vp, "{\"event\":\"open\",\"pid\":" + std::to_string(getpid()) + "}");
+    Transcribe(vp, "{\"event\":\"open\",\"pid\":" + std::to_string(getpid()) +
+                       ",\"ppid\":" + std::to_string(getppid()) + "}");
   }
   return true;
 }

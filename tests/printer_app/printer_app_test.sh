@@ -4,7 +4,7 @@
 # jobs from ipptool, a private cupsd and headless Chromium.
 #
 #   printer_app_test.sh PART BIN_DIR
-#   PART: ipp | pages | cups | bad | faults | web | admin | devices | limits
+#   PART: ipp | pages | cups | bad | faults | web | admin | devices | limits | queue | crash
 #
 # The engine runs on the virtual clock; waits here are bounded polls of the
 # server, and every server this script starts is stopped when it ends.
@@ -45,11 +45,14 @@ free_port() {
 port=$(free_port)
 server="ipp://127.0.0.1:$port"
 state=$work/state
+# The flood's log must keep every job's lines: PAPPL keeps one old log only.
+log_level=debug
+[ "$part" = queue ] && log_level=info
 start_server() {
   # SNAP_COMMON and TMPDIR give the server's local socket a private folder.
   SNAP_COMMON=$work TMPDIR=$work HOME=$work VYR_CLOCK=virtual \
     "$bin/vyr-printer-app" server -o state-directory="$state" -o server-port="$port" \
-    -o listen-hostname=127.0.0.1 -o log-level=debug -o log-file="$work/server.log" \
+    -o listen-hostname=127.0.0.1 -o log-level="$log_level" -o log-file="$work/server.log" \
     >"$work/server.out" 2>&1 &
   pids+=($!)
   server_pid=$!
@@ -740,6 +743,86 @@ limits)
   [[ $second =~ ^[0-9]+$ ]] || fail "the waiting job was $second"
   [[ $(ipp_print photo "$work/photo.png" image/png 1) == "refused server-error-busy"* ]] || fail "a job over the queue limit was taken"
   for j in "$first" "$second"; do ipptool -q -d job="$j" "$server/ipp/print/photo" "$work/cancel.test" || true; done
+  ;;
+
+queue)
+  # 30 one-page jobs at once: they print in the order they arrived (job id),
+  # one engine at a time. The virtual printer keeps every run (runs): each
+  # engine's run lies between an open and a close event with its pid.
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out&runs"
+  submits=()
+  for i in $(seq 30); do
+    ipp_print photo "$work/photo.jpg" image/jpeg 1 >"$work/id.$i" &
+    submits+=($!)
+  done
+  wait "${submits[@]}"
+  jobs=$(cat "$work"/id.* | sort -n)
+  [ "$(wc -w <<<"$jobs")" = 30 ] && ! grep -qv '^[0-9]*$' <<<"$jobs" || fail "not all 30 jobs were taken: $jobs"
+  for job in $jobs; do
+    [ "$(wait_job photo "$job")" = completed ] || fail "job $job: $(job_attr photo "$job" job-state-message)"
+  done
+  # Runs one after the other: open, close, open, close ...
+  runs=$(sed -n 's/^{"event":"\(open\|close\)","pid":\([0-9]*\)[,}].*$/\1 \2/p' "$out/transcript.jsonl")
+  python3 - "$runs" <<'PY' || fail "engines overlapped"
+import sys
+events = sys.argv[1].split("\n")
+for i, e in enumerate(events):
+    kind, pid = e.split()
+    want = "open" if i % 2 == 0 else "close"
+    if kind != want or (kind == "close" and events[i - 1].split()[1] != pid):
+        sys.exit(f"event {i}: {e} where a {want} belongs")
+PY
+  [ "$(grep -c '"event":"open"' "$out/transcript.jsonl")" = 30 ] || fail "not 30 engine runs"
+  # The engines' keepers (their parents) in the printer's order are the
+  # jobs' in arrival order.
+  printed=$(for pid in $(sed -n 's/^{"event":"open",.*"ppid":\([0-9]*\)}$/\1/p' "$out/transcript.jsonl"); do
+    cat "$work"/server.log* | sed -n "s/.*\[Job \([0-9]*\)\] engine started under keeper pid $pid:.*/\1/p"; done | tr '\n' ' ')
+  [ "$printed" = "$(echo $jobs) " ] || fail "print order $printed, arrival order $(echo $jobs)"
+  [ -f "$out/copy30.lines" ] && [ ! -e "$out/copy31.lines" ] || fail "not 30 prints"
+  echo "30 jobs printed in arrival order, one engine at a time; server peak memory $(grep VmHWM /proc/$server_pid/status | awk '{print $2, $3}')"
+  ;;
+
+crash)
+  # kill -9 of the server while a 20-copy job prints: its engine closes (run
+  # end, exit signals, spooled page gone); after a restart the job is aborted
+  # saying how many prints reached the printer, the job queued behind it
+  # prints, and a cancel of the aborted job answers at once.
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out&runs"
+  first=$(ipp_print photo "$work/photo.jpg" image/jpeg 20)
+  copy3() { [[ $(job_attr photo "$first" job-state-message) == "Printing copy 3 of 20, "* ]]; }
+  wait_until 30 "copy 3 of job $first" copy3
+  second=$(ipp_print photo "$work/photo.png" image/png 1)
+  [[ $second =~ ^[0-9]+$ ]] || fail "second job was $second"
+  # The server saves a job as soon as it has its document (within a quarter
+  # of a second); the crash comes after that.
+  saved() { grep -q "^Job .*id=\"$second\"" "$state/vyr-printer-app.state"; }
+  wait_until 5 "job $second in the saved state" saved
+  kill -9 "$server_pid"
+  wait "$server_pid" 2>/dev/null || true
+  closed() { tail -1 "$out/transcript.jsonl" | grep -q '"event":"close"'; }
+  wait_until 20 "the engine's close" closed
+  run=$(sed -n '/"event":"open"/h; /"event":"open"/!H; ${x;p}' "$out/transcript.jsonl")
+  # The run end follows, unless the close came in the wait between copies,
+  # which the engine ends as a printer not ready (no run end: message 2004).
+  last_block=$(grep '"event":"block"' <<<"$run" | tail -1)
+  grep -q '"event":"run_end"' <<<"$run" || [[ $last_block == *'"cmd":"24 02 01"'*'"data":"00"'* ]] ||
+    fail "no run end after the server died"
+  [[ $(grep -v '"event":"close"' <<<"$run" | tail -1) == *'"event":"signals"'* ]] || fail "no exit signals"
+  [ ! -e "$state/jobs/1-$first/c/abx.1" ] || fail "the spooled page stayed"
+  reached=$(grep -c '"event":"page_end"' <<<"$run")
+  ((reached >= 2 && reached < 20)) || fail "$reached prints reached the printer"
+  start_server
+  [ "$(wait_job photo "$first")" = aborted ] || fail "the cut-short job is $(job_attr photo "$first" job-state)"
+  said=$(job_attr photo "$first" job-state-message)
+  [[ $said == *"$reached prints had reached the printer."* ]] || fail "cut-short job says \"$said\""
+  [ "$(job_attr photo "$first" job-impressions-completed)" = "$reached" ] || fail "impressions of the cut-short job"
+  [ "$(wait_job photo "$second")" = completed ] || fail "the next job did not print"
+  answer=$(ipptool -tv -d job="$first" "$server/ipp/print/photo" "$work/cancel.test" 2>&1 || true)
+  grep -q "status-code = \(successful-ok\|client-error-not-possible\)" <<<"$answer" || fail "cancel: $answer"
+  [ "$(job_attr photo "$first" job-state)" = aborted ] || fail "the cut-short job after cancel"
+  echo "cut short: $said"
   ;;
 
 *)
