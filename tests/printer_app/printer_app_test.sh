@@ -126,7 +126,7 @@ T
 # refusal's status as "refused STATUS". Each ATTR is a job attribute line of
 # ipptool's ("keyword print-scaling fill").
 ipp_print() {
-  local printer=$1 file=$2 format=$3 copies=$4 test=$work/print-$$.test
+  local printer=$1 file=$2 format=$3 copies=$4 test=$work/print-$BASHPID.test
   shift 4
   {
     sed '/^  FILE/,$d' "$work/print.test"
