@@ -1,9 +1,8 @@
 #include "printer-app/device_options.h"
 
-#include <ieee1284.h>
-
 #include <cstring>
 
+#include "printer-app/engine_programs.h"
 #include "printer-app/printer_settings.h"
 
 namespace {
@@ -106,13 +105,10 @@ bool VirtualPortOptions(const std::string& query, std::string* port, std::string
 }
 
 bool MachineHasPort(const std::string& name, std::string* error) {
-  parport_list ports = {0, nullptr};
-  bool found = false;
-  if (ieee1284_find_ports(&ports, 0) == E1284_OK) {
-    for (int i = 0; i < ports.portc; ++i)
-      if (name == ports.portv[i]->name) found = true;
-    ieee1284_free_ports(&ports);
-  }
-  if (!found) *error = "this machine has no parallel port '" + name + "'";
-  return found;
+  std::vector<std::string> ports;
+  if (!MachinePortNames(&ports, error)) return false;
+  for (const std::string& port : ports)
+    if (port == name) return true;
+  *error = "this machine has no parallel port '" + name + "'";
+  return false;
 }

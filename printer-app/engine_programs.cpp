@@ -66,10 +66,14 @@ bool InitEngineDisk(const std::string& dir, std::string* error) {
   return false;
 }
 
-bool FindPrinterPorts(std::vector<std::string>* names, std::string* error) {
+namespace {
+
+// The port names `vyrtool find-printer ARGS` prints, one a line; its status 1
+// (no printer answered, or no port) is an empty list.
+bool PortNamesOf(const std::vector<std::string>& args, std::vector<std::string>* names,
+                 std::string* error) {
   std::string out;
-  int rc = RunTool({"find-printer"}, &out);
-  // 1: the printer answers on no port (or there is none): an empty list.
+  int rc = RunTool(args, &out);
   if (rc != 0 && rc != 1) {
     *error = "vyrtool find-printer failed (status " + std::to_string(rc) + ")";
     return false;
@@ -79,4 +83,14 @@ bool FindPrinterPorts(std::vector<std::string>* names, std::string* error) {
   while (std::getline(lines, line))
     if (!line.empty()) names->push_back(line);
   return true;
+}
+
+}  // namespace
+
+bool FindPrinterPorts(std::vector<std::string>* names, std::string* error) {
+  return PortNamesOf({"find-printer"}, names, error);
+}
+
+bool MachinePortNames(std::vector<std::string>* names, std::string* error) {
+  return PortNamesOf({"find-printer", "--ports"}, names, error);
 }

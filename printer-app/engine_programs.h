@@ -19,4 +19,6 @@ bool InitEngineDisk(const std::string& dir, std::string* error);
 
 // Names of the ports where the engine's search finds a printer.
 bool FindPrinterPorts(std::vector<std::string>* names, std::string* error);
+// Names of every parallel port the machine has (parport0, ...), searching none.
+bool MachinePortNames(std::vector<std::string>* names, std::string* error);
 

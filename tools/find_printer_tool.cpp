@@ -4,7 +4,9 @@
 // bases) in a process of its own with VYR_PORT=ieee1284:NAME, since the port
 // layer takes its port once per process. The exit status says whether the
 // printer answered somewhere (0) or nowhere (1); a machine without parallel
-// ports says so once.
+// ports says so once. With --ports, every parallel port the machine has is
+// listed without searching any (the printer application checks device URIs
+// against that list).
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,6 +53,10 @@ bool PrinterAnswersOn(const std::string& name) {
 
 }  // namespace
 
+const ToolOption kFindPrinterOptions[] = {
+    {"ports", 'p', nullptr, "list every parallel port of the machine, searching none"},
+};
+
 const ToolSyntax kFindPrinterTool = {
     .command = "find-printer",
     .operands = "[PORT]",
@@ -58,12 +65,19 @@ const ToolSyntax kFindPrinterTool = {
     .summary = "the parallel ports where the printer answers",
     .details = "Lists the libieee1284 port names (parport0, ...) where the engine's search finds\n"
                "the printer, one per line. With PORT only that port is searched. Exit status 0\n"
-               "when the printer answers on a port, 1 when on none.\n",
-    .options = nullptr,
-    .optionCount = 0,
+               "when the printer answers on a port, 1 when on none. With --ports every parallel\n"
+               "port the machine has is listed, and none is searched (exit status 1 when there\n"
+               "is none).\n",
+    .options = kFindPrinterOptions,
+    .optionCount = std::size(kFindPrinterOptions),
 };
 
 int RunFindPrinterTool(const ToolArgs& args) {
+  if (args.Has("ports")) {
+    const std::vector<std::string> names = Ieee1284PortNames();
+    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    return names.empty() ? 1 : 0;
+  }
   if (!args.operands.empty()) return SearchOnePort(args.operands[0]);
   bool found = false;
   for (const std::string& name : Ieee1284PortNames()) {

@@ -157,6 +157,9 @@ case $case in
     expect_status 5
     VYR_CLOCK=virtual "$bin/vyrtool" find-printer >"$T/found" 2>>"$T/stderr" || fail "find-printer: status $?"
     [ "$(cat "$T/found")" = parport0 ] || fail "find-printer listed: $(cat "$T/found")"
+    # Every port of the machine, the one without a printer too.
+    VYR_CLOCK=virtual "$bin/vyrtool" find-printer --ports >"$T/found" 2>>"$T/stderr" || fail "find-printer --ports: status $?"
+    [ "$(echo $(cat "$T/found"))" = "parport0 parport1" ] || fail "find-printer --ports listed: $(cat "$T/found")"
     stop_emulator
     same_until_close "$T/vp0/transcript.jsonl"
     grep -q '"event":"run_end"' "$T/vp0/transcript.jsonl" || fail "no run end after the close request"
