@@ -15,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/frame.h"
 #include "imaging/color_match.h"
 #include "imaging/page_buffers.h"
 #include "imaging/page_passes.h"
@@ -66,18 +67,18 @@ struct LoadBenchDisk {
                           static_cast<uint8_t>(c / 3 + (n >> 5 & 3) + ((n >> 8) % 97 == 0 ? 60 : 0))};
     };
     page.assign(sizeof(g_pageImage), 0);
-    std::vector<vyrtest::Bgr> pixels(640 * 480);
-    for (int r = 0; r < 480; ++r)
-      for (int c = 0; c < 640; ++c) {
+    std::vector<vyrtest::Bgr> pixels(kFrameColumns * kFrameRows);
+    for (int r = 0; r < kFrameRows; ++r)
+      for (int c = 0; c < kFrameColumns; ++c) {
         const vyrtest::Bgr p = pixel(r, c);
-        pixels[r * 640 + c] = p;
+        pixels[r * kFrameColumns + c] = p;
         uint8_t* d = page.data() + r * kPageStride + c * 3;
         d[0] = p.b;
         d[1] = p.g;
         d[2] = p.r;
       }
     pagePath = root + "/c/abx.1";
-    vyrtest::WriteBmp(pagePath, {640, 480}, [&](int r, int c) { return pixels[r * 640 + c]; });
+    vyrtest::WriteBmp(pagePath, {kFrameColumns, kFrameRows}, [&](int r, int c) { return pixels[r * kFrameColumns + c]; });
   }
   ~LoadBenchDisk() {
     PathsSetRoot("");
