@@ -379,12 +379,12 @@ int main(int argc, char** argv) {
   g_devices.reserve(8);
   for (int i = 4; i < argc; ++i) {
     if (std::strcmp(argv[i], "--port") != 0 || i + 1 >= argc) continue;
-    std::string spec = argv[++i];
+    std::string port_arg = argv[++i];
     Device d;
-    const size_t eq = spec.find('=');
-    d.name = spec.substr(0, eq);
+    const size_t eq = port_arg.find('=');
+    d.name = port_arg.substr(0, eq);
     std::string error;
-    d.vp = VirtualPrinterCreate(eq == std::string::npos ? "" : spec.c_str() + eq + 1, &error);
+    d.vp = VirtualPrinterCreate(eq == std::string::npos ? "" : port_arg.c_str() + eq + 1, &error);
     if (!d.vp) {
       std::fprintf(stderr, "ppdev_emulator: %s\n", error.c_str());
       return 2;

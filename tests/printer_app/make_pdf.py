@@ -3,15 +3,15 @@ import sys
 # make_pdf.py OUT PAGE...: PAGE is WIDTHxHEIGHT:RRGGBB[:ROTATE] in points; each
 # page is its colour with a black square in its top-left corner (a quarter of
 # the short side), so a page's turn shows.
-out, specs = sys.argv[1], sys.argv[2:]
+out, page_args = sys.argv[1], sys.argv[2:]
 objs = []
 def add(body):
     objs.append(body)
     return len(objs)
 pages = []
 kids_at = add(None)
-for spec in specs:
-    parts = spec.split(":")
+for page_arg in page_args:
+    parts = page_arg.split(":")
     w, h = (int(v) for v in parts[0].split("x"))
     r, g, b = (int(parts[1][i:i + 2], 16) / 255 for i in (0, 2, 4))
     rot = int(parts[2]) if len(parts) > 2 else 0

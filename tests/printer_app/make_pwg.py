@@ -25,8 +25,8 @@ def header(w, h, dpi, pages):
     return bytes(b)
 
 data = bytearray(b"RaS2")
-for spec in args:
-    size, colour = spec.split(":")
+for page_arg in args:
+    size, colour = page_arg.split(":")
     wh, dpi = size.split("@")
     w, h = (int(v) for v in wh.split("x"))
     pixel = bytes.fromhex(colour)
