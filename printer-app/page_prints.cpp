@@ -12,6 +12,8 @@
 #include "printer-app/device_uri.h"
 #include "printer-app/engine_run.h"
 #include "printer-app/print_picture.h"
+#include "printer-app/printer_profiles.h"
+#include "printer-app/supplies.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +105,8 @@ bool RunPrint(JobPrints* p, JobPrints::Page* page, int copies) {
       papplJobSetMessage(job, "Printing copy %d of %d, %d %%", at.copy, at.copies, percent);
   };
   const EngineResult result = RunEngine(job, p->folder, p->port, copies, p->settings, progress);
+  // The ribbon and paper count down by the copies that reached the printer.
+  CountPrints(papplJobGetPrinter(job), result.copies_printed);
   page->printed += result.copies_printed;
   papplJobSetImpressionsCompleted(job, result.copies_printed);
   if (!result.ok()) p->reason = result.message;
@@ -168,7 +172,8 @@ bool BeginPrints(pappl_job_t* job, const pappl_pr_options_t* options, JobPrints*
     papplJobSetMessage(job, "%s", error.c_str());
     return false;
   }
-  return MakeJobFolder(job, printer_id, p->folder);
+  // The job's colour table (print-rendering-intent) goes into its disk.
+  return MakeJobFolder(job, printer_id, p->folder) && UseJobColourTable(job, p->folder);
 }
 
 bool PageSelected(const JobPrints& p, unsigned number) {

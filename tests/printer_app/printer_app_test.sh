@@ -4,7 +4,8 @@
 # jobs from ipptool, a private cupsd and headless Chromium.
 #
 #   printer_app_test.sh PART BIN_DIR
-#   PART: ipp | pages | cups | bad | faults | web | admin | devices | limits | queue | crash
+#   PART: ipp | pages | cups | bad | faults | web | admin | devices | limits | queue | crash |
+#         supplies | profiles
 #
 # The engine runs on the virtual clock; waits here are bounded polls of the
 # server, and every server this script starts is stopped when it ends.
@@ -119,8 +120,21 @@ cat >"$work/printer.test" <<'T'
   ATTR uri printer-uri $uri
   STATUS successful-ok
   DISPLAY printer-state
-  DISPLAY printer-state-reasons }
+  DISPLAY printer-state-reasons
+  DISPLAY marker-levels
+  DISPLAY printer-supply-description
+  DISPLAY print-rendering-intent-supported }
 T
+
+# The printer's Engine page from this machine, in one browser session; the
+# page's form token goes with every post. engine_form PRINTER CURL-FORM-ARGS...:
+# the answer page.
+engine_page() { curl -sf -b "$work/cookies" -c "$work/cookies" "http://127.0.0.1:$port/$1/engine"; }
+engine_form() {
+  local printer=$1 token; shift
+  token=$(engine_page "$printer" | sed -n 's/.*name="session" value="\([^"]*\)".*/\1/p' | sed -n 1p)
+  curl -sf -b "$work/cookies" -c "$work/cookies" -F "session=$token" "$@" "http://127.0.0.1:$port/$printer/engine"
+}
 
 # ipp_print PRINTER FILE FORMAT COPIES [ATTR...]: the job id, or the
 # refusal's status as "refused STATUS". Each ATTR is a job attribute line of
@@ -155,6 +169,14 @@ printer_attr() {
   local answer
   answer=$(ipptool -tv "$server/ipp/print/$1" "$work/printer.test" 2>/dev/null || true)
   sed -n "s/^ *$2 ([^)]*) = //p" <<<"$answer" | sed -n 1p
+}
+
+# print_and_wait PRINTER FILE FORMAT COPIES [ipptool -d NAME=VALUE...]: the final state.
+print_and_wait() {
+  local job
+  job=$(ipp_print "$@")
+  [[ $job =~ ^[0-9]+$ ]] || fail "$2 was $job"
+  wait_job "$1" "$job"
 }
 
 job_ended() {
@@ -823,6 +845,128 @@ crash)
   grep -q "status-code = \(successful-ok\|client-error-not-possible\)" <<<"$answer" || fail "cancel: $answer"
   [ "$(job_attr photo "$first" job-state)" = aborted ] || fail "the cut-short job after cancel"
   echo "cut short: $said"
+
+conformance)
+  # CUPS's IPP conformance suites, each run reading every sample file it
+  # names (a missing one ends the run early, in silence). ipp-everywhere
+  # includes ipp-2.0, which includes ipp-1.1.
+  add_printer photo "vyr://virtual/"
+  suite=$work/suite
+  mkdir -p "$suite"
+  cp "$work/photo.jpg" "$suite/color.jpg"
+  convert "$work/photo.jpg" -colorspace gray "$suite/gray.jpg"
+  (cd "$suite" && samples=$here/ipp_samples.py &&
+    python3 "$samples" pdf color.jpg 595 842 document-a4.pdf &&
+    python3 "$samples" pdf color.jpg 612 792 document-letter.pdf &&
+    python3 "$samples" suite /usr/share/cups/ipptool/ipp-everywhere.test 150 300 600) ||
+    fail "cannot make the suites' sample files"
+  printf '%%!PS-Adobe-3.0\nshowpage\n' | tee "$suite/document-a4.ps" >"$suite/document-letter.ps"
+  # printer-up-time counts whole seconds from the printer's start and must be
+  # at least 1.
+  up() { [ "$(ipptool -tv "$server/ipp/print/photo" /dev/stdin <<<'{ OPERATION Get-Printer-Attributes
+    GROUP operation-attributes-tag ATTR charset attributes-charset utf-8
+    ATTR naturalLanguage attributes-natural-language en ATTR uri printer-uri $uri
+    EXPECT printer-up-time WITH-VALUE >0 }' >/dev/null 2>&1; echo $?)" = 0 ]; }
+  wait_until 5 "printer-up-time above 0" up
+  #   suite                document
+  runs=("ipp-2.0.test          color.jpg"
+        "ipp-2.0.test          document-a4.pdf"
+        "ipp-everywhere.test   pwg-raster-samples-300dpi/srgb-8/color.jpg-4x6-srgb-8-300dpi.pwg")
+  for row in "${runs[@]}"; do
+    read -r test file <<<"$row"
+    (cd "$suite" && ipptool -t -f "$file" "$server/ipp/print/photo" "/usr/share/cups/ipptool/$test") \
+      >"$work/suite.out" 2>&1 && ! grep -aq '\[FAIL\]' "$work/suite.out" ||
+      { grep -a -A12 FAIL "$work/suite.out" >&2; tail -3 "$work/suite.out" >&2; fail "$test with $file"; }
+    echo "$test with $file: $(grep -ac '\[PASS\]' "$work/suite.out") passed, $(grep -ac '\[SKIP\]' "$work/suite.out") skipped"
+  done
+  ;;
+
+supplies)
+  # The ribbon and paper count: unknown before the first pack, a pack of 10
+  # counts down with every print (8 left is 80 %, 1 left is 10 % and low),
+  # the count survives a restart, a new pack resets it, and a paper fault
+  # empties it. Identify-Printer shows on the Engine page.
+  add_printer photo "vyr://virtual/"
+  add_printer paper "vyr://virtual/?fault=paper@line:10"
+  echo "fault-retry-minutes=0" >"$state/printers/2/printer-app.conf"
+  [ "$(printer_attr photo marker-levels)" = "-2,-2" ] || fail "levels before the first pack: $(printer_attr photo marker-levels)"
+  grep -q "no pack loaded" <<<"$(engine_page photo)" || fail "the Engine page does not say no pack is loaded"
+  grep -q "New pack of 10 prints loaded" <<<"$(engine_form photo -F action=load-pack -F pack-prints=10)" ||
+    fail "the pack was not taken"
+  #   copies  levels  left  low
+  steps=("2       80,80   8     no"
+         "7       10,10   1     yes")
+  for row in "${steps[@]}"; do
+    read -r copies levels left low <<<"$row"
+    [ "$(print_and_wait photo "$work/photo.jpg" image/jpeg "$copies")" = completed ] || fail "$copies copies not printed"
+    [ "$(printer_attr photo marker-levels)" = "$levels" ] || fail "after $copies copies: marker-levels $(printer_attr photo marker-levels)"
+    [[ $(printer_attr photo printer-supply-description) == *"estimate: about $left print"*" left of 10"* ]] ||
+      fail "after $copies copies: $(printer_attr photo printer-supply-description)"
+    reasons=$(printer_attr photo printer-state-reasons)
+    if [ "$low" = yes ]; then
+      [[ $reasons == *marker-supply-low* && $reasons == *media-low* ]] || fail "not low at 10 %: $reasons"
+    else
+      [[ $reasons != *-low* ]] || fail "low too early: $reasons"
+    fi
+  done
+  # Below the estimate's end printing goes on.
+  [ "$(print_and_wait photo "$work/photo.jpg" image/jpeg 2)" = completed ] || fail "refused on an estimate"
+  [ "$(printer_attr photo marker-levels)" = "0,0" ] || fail "an exhausted pack: $(printer_attr photo marker-levels)"
+  kill "$server_pid"
+  wait "$server_pid" 2>/dev/null || true
+  start_server
+  [ "$(printer_attr photo marker-levels)" = "0,0" ] || fail "after a restart: $(printer_attr photo marker-levels)"
+  grep -q "prints in all: 11" <<<"$(engine_page photo)" || fail "the lifetime count is not 11 after a restart"
+  engine_form photo -F action=load-pack -F pack-prints=54 >/dev/null
+  [ "$(printer_attr photo marker-levels)" = "100,100" ] || fail "a new pack: $(printer_attr photo marker-levels)"
+  [[ $(printer_attr photo printer-state-reasons) != *-low* ]] || fail "still low after a new pack"
+  engine_form paper -F action=load-pack -F pack-prints=36 >/dev/null
+  [ "$(print_and_wait paper "$work/photo.jpg" image/jpeg 1)" = aborted ] || fail "the paper fault did not stop the job"
+  [ "$(printer_attr paper marker-levels)" = "0,0" ] || fail "after a paper fault: $(printer_attr paper marker-levels)"
+  [[ $(printer_attr paper printer-state-reasons) == *marker-supply-empty* ]] || fail "no marker-supply-empty after a paper fault"
+  ipptool -q -d message="Over here" "$server/ipp/print/photo" /dev/stdin <<<'{ OPERATION Identify-Printer
+    GROUP operation-attributes-tag ATTR charset attributes-charset utf-8
+    ATTR naturalLanguage attributes-natural-language en ATTR uri printer-uri $uri
+    ATTR text message $message STATUS successful-ok }' || fail "Identify-Printer refused"
+  grep -q 'Identify-Printer at [0-9:]*: this is printer &quot;photo&quot;. Message: Over here' <<<"$(engine_page photo)" ||
+    fail "the Engine page does not show Identify-Printer"
+  ;;
+
+profiles)
+  # An owner's ICC profile becomes one table per intent, the same bytes as
+  # `vyrtool cct from-icc`; print-rendering-intent picks the next job's
+  # table; a profile that is no RGB output profile is refused and the tables
+  # stay.
+  out=$state/virtual/out
+  add_printer photo "vyr://virtual/?out=out"
+  icc=/usr/share/color/icc/colord/AdobeRGB1998.icc
+  system=$state/printers/1/windows/system
+  head -c 300 "$icc" >"$work/cut.icc"
+  upload() { engine_form photo -F action=profile -F "profile=@$1"; }
+  [ "$(printer_attr photo print-rendering-intent-supported)" = auto ] || fail "intents without a profile"
+  grep -q "refused: LittleCMS cannot open it" <<<"$(upload "$work/cut.icc")" || fail "a cut-short profile was not refused"
+  grep -q "refused: it is not an RGB profile" <<<"$(upload /usr/share/color/icc/Gray.icc)" || fail "a grey profile was not refused"
+  [ ! -e "$system/icc-rel.cct" ] || fail "a refused profile left tables"
+  grep -q "installed" <<<"$(upload "$icc")" || fail "the RGB profile was not installed"
+  [ "$(printer_attr photo print-rendering-intent-supported)" = auto,perceptual,relative,saturation,absolute ] ||
+    fail "intents with a profile: $(printer_attr photo print-rendering-intent-supported)"
+  for intent in perc:perceptual rel:relative sat:saturation abs:absolute; do
+    "$bin/vyrtool" cct from-icc --output "$icc" --intent "${intent#*:}" "$work/${intent%%:*}.cct" >/dev/null
+    cmp -s "$work/${intent%%:*}.cct" "$system/icc-${intent%%:*}.cct" || fail "the ${intent#*:} table differs from vyrtool's"
+  done
+  # The relative job prints what the preview computes with that table, not
+  # with the printer's own.
+  [ "$(print_and_wait photo "$work/photo.jpg" image/jpeg 1 "keyword print-rendering-intent relative")" = completed ] || fail "the relative job"
+  cp -r "$state/printers/1" "$work/relative-root"
+  sed -i '0,/^\[Image\]/s//[Image]\nMatchFile=icc-rel.cct/' "$work/relative-root/windows/system/tyq00.ini"
+  "$bin/vyrtool" preview --root "$work/relative-root" --dump "$work/rel-dump" "$work/relative-root/last-page.bmp" >/dev/null
+  "$bin/vyrtool" preview --root "$state/printers/1" --dump "$work/own-dump" "$work/relative-root/last-page.bmp" >/dev/null
+  cmp -s "$work/rel-dump/lines.bin" "$out/copy1.lines" || fail "the job did not print with the relative table"
+  ! cmp -s "$work/own-dump/lines.bin" "$out/copy1.lines" || fail "the relative table changed nothing"
+  grep -q "refused" <<<"$(upload "$work/cut.icc")" || fail "a cut-short profile after a good one"
+  cmp -s "$work/rel.cct" "$system/icc-rel.cct" || fail "a refused profile changed the tables"
+  [ "$(printer_attr photo print-rendering-intent-supported)" = auto,perceptual,relative,saturation,absolute ] ||
+    fail "a refused profile changed the intents"
   ;;
 
 *)
