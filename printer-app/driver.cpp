@@ -180,7 +180,10 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->ppm = 1;
   data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;
-  data->orient_default = IPP_ORIENT_NONE;
+  // IPP asks for a default among the four orientations: the media stands
+  // upright. A job that names none still has its picture turned to fill the
+  // frame (the document path takes no orientation-requested as auto).
+  data->orient_default = IPP_ORIENT_PORTRAIT;
   data->quality_default = IPP_QUALITY_NORMAL;
   // Spoolers may ask for monochrome or auto; the page still comes as sRGB.
   data->color_supported =

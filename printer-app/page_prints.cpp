@@ -160,7 +160,11 @@ bool BeginPrints(pappl_job_t* job, const pappl_pr_options_t* options, JobPrints*
   p->first_page = options->first_page ? options->first_page : 1;
   p->last_page = options->last_page ? options->last_page : UINT_MAX;
   p->layout.scaling = ScalingOf(options->print_scaling);
-  p->layout.orientation = OrientationOf(options->orientation_requested);
+  // The printer's default orientation is portrait (IPP wants one of the
+  // four); a job that names none has its page turned to fill the frame.
+  p->layout.orientation = papplJobGetAttribute(job, "orientation-requested")
+                              ? OrientationOf(options->orientation_requested)
+                              : PageOrientation::kAuto;
   pappl_printer_t* printer = papplJobGetPrinter(job);
   const int printer_id = papplPrinterGetID(printer);
   p->settings = LoadPrinterSettings(printer_id);

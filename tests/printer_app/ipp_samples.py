@@ -3,6 +3,12 @@
 #   ipp_samples.py pdf JPEG WIDTH_PT HEIGHT_PT OUT.pdf    a one-page PDF showing the JPEG
 #   ipp_samples.py pwg WIDTH HEIGHT DPI OUT.pwg           a one-page sRGB 8-bit PWG raster
 #                                                     of the four-quarter test picture
+#   ipp_samples.py ramp WIDTH HEIGHT DPI OUT.pwg      the same with a smooth picture: red
+#                                                     rising to the right, green downward,
+#                                                     blue 128, by position on the page
+#   ipp_samples.py same A.bmp B.bmp LEVELS            exit 0 when the two 24-bit bitmaps
+#                                                     have one size and differ by at most
+#                                                     LEVELS in every channel
 #   ipp_samples.py suite SUITE.test DPI...                every raster sample SUITE names, in
 #                                                     the current folder: the sRGB 8-bit ones
 #                                                     at DPI drawn at their page size, the
@@ -37,7 +43,10 @@ def quarter(x, y, w, h):
     top, left = y * 2 < h, x * 2 < w
     return (255, 0, 0) if top and left else (0, 128, 0) if top else (0, 0, 255) if left else (255, 255, 255)
 
-def pwg(w, h, dpi, out):
+def ramp(x, y, w, h):
+    return (round(255 * (x + 0.5) / w), round(255 * (y + 0.5) / h), 128)
+
+def pwg(w, h, dpi, out, picture=quarter):
     hdr = bytearray(1796)
     hdr[0:9] = b"PwgRaster"
     def put(at, *values):
@@ -47,16 +56,20 @@ def pwg(w, h, dpi, out):
     put(372, w, h, 0, 8, 24, w * 3, 0, 19, 0, 0, 0, 0, 3)  # size, 8 bits sRGB, 3 colours
     put(452, 1, 1, 1)                                    # TotalPageCount, transforms
     def row(y):   # runs of one colour, at most 128 pixels a packet
-        line = bytearray()
-        for x0, x1 in ((0, w // 2), (w // 2, w)):
-            c, x = bytes(quarter(x0, y, w, h)), x0
-            while x < x1:
-                n = min(128, x1 - x)
-                line += bytes([n - 1]) + c
-                x += n
+        line, x = bytearray(), 0
+        while x < w:
+            c, n = picture(x, y, w, h), 1
+            while x + n < w and n < 128 and (picture is quarter and x + n != w // 2 or
+                                             picture(x + n, y, w, h) == c):
+                n += 1
+            line += bytes([n - 1]) + bytes(c)
+            x += n
         return bytes(line)
-    top, bottom = row(0), row(h - 1)
-    rows = [top if y * 2 < h else bottom for y in range(h)]
+    if picture is quarter:   # two kinds of row: the top half's and the bottom half's
+        top, bottom = row(0), row(h - 1)
+        rows = [top if y * 2 < h else bottom for y in range(h)]
+    else:
+        rows = [row(y) for y in range(h)]
     with open(out, "wb") as f:
         f.write(b"RaS2" + hdr)
         y = 0
@@ -82,8 +95,29 @@ def suite(test, dpis):
         else:
             open(path, "wb").close()
 
+def bitmap(path):
+    b = open(path, "rb").read()
+    start, w, h, bpp = struct.unpack_from("<I", b, 10)[0], *struct.unpack_from("<iiH", b, 18)[:2], struct.unpack_from("<H", b, 28)[0]
+    assert bpp == 24, path
+    stride = (w * 3 + 3) & ~3
+    rows = [b[start + r * stride:start + r * stride + w * 3] for r in range(abs(h))]
+    return w, abs(h), rows if h < 0 else rows[::-1]
+
+def same(a, b, levels):
+    (wa, ha, ra), (wb, hb, rb) = bitmap(a), bitmap(b)
+    if (wa, ha) != (wb, hb):
+        print("sizes differ: %dx%d and %dx%d" % (wa, ha, wb, hb))
+        return 1
+    worst = max(abs(p - q) for x, y in zip(ra, rb) for p, q in zip(x, y))
+    print("largest difference: %d levels" % worst)
+    return 0 if worst <= levels else 1
+
 if sys.argv[1] == "suite":
     suite(sys.argv[2], sys.argv[3:])
+elif sys.argv[1] == "same":
+    sys.exit(same(sys.argv[2], sys.argv[3], int(sys.argv[4])))
+elif sys.argv[1] == "ramp":
+    pwg(int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), sys.argv[5], ramp)
 elif sys.argv[1] == "pdf":
     pdf(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5])
 else:

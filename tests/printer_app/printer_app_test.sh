@@ -5,7 +5,7 @@
 #
 #   printer_app_test.sh PART BIN_DIR
 #   PART: ipp | pages | cups | bad | faults | web | admin | devices | limits | queue | crash |
-#         supplies | profiles
+#         conformance | raster | supplies | profiles
 #
 # The engine runs on the virtual clock; waits here are bounded polls of the
 # server, and every server this script starts is stopped when it ends.
@@ -879,6 +879,22 @@ conformance)
       { grep -a -A12 FAIL "$work/suite.out" >&2; tail -3 "$work/suite.out" >&2; fail "$test with $file"; }
     echo "$test with $file: $(grep -ac '\[PASS\]' "$work/suite.out") passed, $(grep -ac '\[SKIP\]' "$work/suite.out") skipped"
   done
+  ;;
+
+raster)
+  # PWG raster at the usual resolutions is scaled to the frame: a smooth
+  # picture sent at 300 dpi spools the page the same picture sent at the
+  # printer's own 160 dpi spools, within one level per channel.
+  add_printer photo "vyr://virtual/?out=out"
+  #   dpi  width  height   (the 4 x 3 in media)
+  for row in "160 640 480" "300 1200 900"; do
+    read -r dpi width height <<<"$row"
+    python3 "$here/ipp_samples.py" ramp "$width" "$height" "$dpi" "$work/ramp-$dpi.pwg"
+    [ "$(print_and_wait photo "$work/ramp-$dpi.pwg" image/pwg-raster 1)" = completed ] || fail "the $dpi dpi raster"
+    cp "$state/printers/1/last-page.bmp" "$work/page-$dpi.bmp"
+  done
+  python3 "$here/ipp_samples.py" same "$work/page-160.bmp" "$work/page-300.bmp" 1 ||
+    fail "the 300 dpi raster spooled another page than the 160 dpi one"
   ;;
 
 supplies)
