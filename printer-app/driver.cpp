@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "printer-app/device_uri.h"
@@ -180,9 +181,9 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->ppm = 1;
   data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;
-  // IPP asks for a default among the four orientations: the media stands
-  // upright. A job that names none still has its picture turned to fill the
-  // frame (the document path takes no orientation-requested as auto).
+  // IPP asks for a default among the four orientations. A job that names
+  // none still has its page turned to fill the frame (BeginPrints takes no
+  // orientation-requested as the document path's automatic one).
   data->orient_default = IPP_ORIENT_PORTRAIT;
   data->quality_default = IPP_QUALITY_NORMAL;
   // Spoolers may ask for monochrome or auto; the page still comes as sRGB.
@@ -195,9 +196,12 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->force_raster_type = PAPPL_PWG_RASTER_TYPE_SRGB_8;
   data->sides_supported = PAPPL_SIDES_ONE_SIDED;
   data->sides_default = PAPPL_SIDES_ONE_SIDED;
-  // Raster at the usual resolutions and the printer's own, each scaled to
-  // the frame by the document path.
-  int resolutions[] = {150, 300, dpi, 600};
+  // Raster at the usual resolutions and the printer's own (dots per inch,
+  // listed in rising order), each scaled to the frame by the document path.
+  // Pictures and PDF pages are drawn at the printer's own whatever the job's
+  // print-quality.
+  int resolutions[] = {150, 300, 600, dpi};
+  std::sort(std::begin(resolutions), std::end(resolutions));
   data->num_resolution = 0;
   for (int r : resolutions) {
     bool listed = false;
