@@ -310,9 +310,10 @@ bool IsValidSessionForm(pappl_client_t* client, int num_form, cups_option_t* for
   return differ == 0;
 }
 
-void StartSessionForm(pappl_client_t* client, const char* action, const std::string& token) {
+void StartSessionForm(pappl_client_t* client, const char* action, const std::string& token,
+                      bool multipart) {
   papplClientHTMLPrintf(client,
-                        "<form action=\"%s\" id=\"form\" method=\"POST\">\n"
+                        "<form action=\"%s\" id=\"form\" method=\"POST\"%s>\n"
                         "<input type=\"hidden\" name=\"session\" value=\"%s\">\n",
-                        action, token.c_str());
+                        action, multipart ? " enctype=\"multipart/form-data\"" : "", token.c_str());
 }

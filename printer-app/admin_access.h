@@ -33,5 +33,7 @@ std::string SessionFormToken(pappl_client_t* client);
 // has not expired.
 bool IsValidSessionForm(pappl_client_t* client, int num_form, cups_option_t* form);
 
-// papplClientHTMLStartForm with a session token instead of PAPPL's.
-void StartSessionForm(pappl_client_t* client, const char* action, const std::string& token);
+// papplClientHTMLStartForm with a session token instead of PAPPL's; a
+// multipart form takes file uploads.
+void StartSessionForm(pappl_client_t* client, const char* action, const std::string& token,
+                      bool multipart = false);

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "printer-app/device_uri.h"
 #include "printer-app/document_check.h"
+#include "printer-app/held_jobs.h"
+#include "printer-app/identify.h"
 #include "printer-app/page_prints.h"
+#include "printer-app/printer_profiles.h"
 #include "printer-app/printer_settings.h"
 #include "printer-app/raster_wait_limit.h"
 #include "tools/document_pages.h"
@@ -20,6 +24,8 @@ constexpr char kMediaType[] = "photographic";
 // Hundredths of millimetres, rounded up: no dot lost.
 int DotsToHundredthsMm(int dots, int dpi) { return (dots * 2540 + dpi - 1) / dpi; }
 
+}  // namespace
+
 // Media names must outlive the driver data that points at them: one per dpi.
 const char* MediaName(int dpi) {
   static char names[kMaxDpi + 1][64];
@@ -31,6 +37,8 @@ const char* MediaName(int dpi) {
   }
   return name;
 }
+
+namespace {
 
 // A PWG or Apple raster job while PAPPL streams it: each selected page is
 // collected line by line, spooled through the document path and printed
@@ -47,6 +55,7 @@ struct RasterJob {
 RasterJob* DataOf(pappl_job_t* job) { return static_cast<RasterJob*>(papplJobGetData(job)); }
 
 bool StartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*device*/) {
+  JobLeftHold(job);
   RasterStarted(job);
   if (std::string problem = TakeDocumentProblem(job); !problem.empty()) {
     papplJobSetMessage(job, "%s", problem.c_str());
@@ -151,18 +160,15 @@ bool RefuseFile(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_
   return false;
 }
 
-void Identify(pappl_printer_t* printer, pappl_identify_actions_t /*actions*/,
-              const char* /*message*/) {
-  // The printer has no light, display or sound the engine can reach.
-  papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "identify: this printer cannot show itself");
-}
-
 }  // namespace
 
 void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   if (dpi < kMinDpi || dpi > kMaxDpi) dpi = PrinterSettings{}.dpi;
   std::snprintf(data->make_and_model, sizeof data->make_and_model, "vyr dye-sublimation photo printer");
-  data->identify_cb = Identify;
+  data->identify_cb = IdentifyPrinter;
+  data->identify_supported = PAPPL_IDENTIFY_ACTIONS_DISPLAY;
+  data->identify_default = PAPPL_IDENTIFY_ACTIONS_DISPLAY;
+  data->has_supplies = true;
   data->rstartjob_cb = StartJob;
   data->rstartpage_cb = StartPage;
   data->rwriteline_cb = WriteLine;
@@ -175,8 +181,11 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->ppm = 1;
   data->ppm_color = 1;
   data->kind = PAPPL_KIND_PHOTO;
-  data->orient_default = IPP_ORIENT_NONE;
-  data->quality_default = IPP_QUALITY_HIGH;
+  // IPP asks for a default among the four orientations. A job that names
+  // none still has its page turned to fill the frame (BeginPrints takes no
+  // orientation-requested as the document path's automatic one).
+  data->orient_default = IPP_ORIENT_PORTRAIT;
+  data->quality_default = IPP_QUALITY_NORMAL;
   // Spoolers may ask for monochrome or auto; the page still comes as sRGB.
   data->color_supported =
       PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR | PAPPL_COLOR_MODE_MONOCHROME;
@@ -187,9 +196,24 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->force_raster_type = PAPPL_PWG_RASTER_TYPE_SRGB_8;
   data->sides_supported = PAPPL_SIDES_ONE_SIDED;
   data->sides_default = PAPPL_SIDES_ONE_SIDED;
-  data->num_resolution = 1;
-  data->x_resolution[0] = data->y_resolution[0] = dpi;
+  // Raster at the usual resolutions and the printer's own (dots per inch,
+  // listed in rising order), each scaled to the frame by the document path.
+  // Pictures and PDF pages are drawn at the printer's own whatever the job's
+  // print-quality.
+  int resolutions[] = {150, 300, 600, dpi};
+  std::sort(std::begin(resolutions), std::end(resolutions));
+  data->num_resolution = 0;
+  for (int r : resolutions) {
+    bool listed = false;
+    for (int i = 0; i < data->num_resolution; ++i) listed = listed || data->x_resolution[i] == r;
+    if (listed) continue;
+    data->x_resolution[data->num_resolution] = data->y_resolution[data->num_resolution] = r;
+    ++data->num_resolution;
+  }
   data->x_default = data->y_default = dpi;
+  // The job attribute whose -default and -supported DriverAttributes gives.
+  data->num_vendor = 1;
+  data->vendor[0] = kIntentAttribute;
   // Borderless, with a bordered twin of one dot's margin: a spooler's PPD
   // names a borderless size "NAME.Borderless" but its default "NAME", and
   // without the twin that default names nothing and the spooler lays pages
@@ -216,9 +240,40 @@ void FillDriverData(pappl_pr_driver_data_t* data, int dpi) {
   data->media_default = media;
 }
 
+ipp_t* DriverAttributes(pappl_printer_t* printer) {
+  const std::vector<std::string> intents = OfferedIntents(papplPrinterGetID(printer));
+  std::string chosen = intents.front();
+  if (ipp_t* now = papplPrinterGetDriverAttributes(printer)) {
+    const std::string name = std::string(kIntentAttribute) + "-default";
+    if (const char* v = ippGetString(ippFindAttribute(now, name.c_str(), IPP_TAG_KEYWORD), 0, nullptr))
+      for (const std::string& offered : intents)
+        if (offered == v) chosen = offered;
+    ippDelete(now);
+  }
+  return DriverAttributes(intents, chosen);
+}
+
+ipp_t* DriverAttributes(const std::vector<std::string>& intents, const std::string& intent) {
+  ipp_t* attrs = ippNew();
+  // The preferred-attributes request and per-page overrides are not taken:
+  // every page prints with the job's own attributes.
+  ippAddBoolean(attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  const char* const overrides[] = {"document-number", "pages"};
+  ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "overrides-supported", 2, nullptr, overrides);
+  // One-sided: a raster page is printed as it comes.
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
+  std::vector<const char*> values;
+  for (const std::string& i : intents) values.push_back(i.c_str());
+  const std::string name = kIntentAttribute;
+  ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-supported").c_str(),
+                static_cast<int>(values.size()), nullptr, values.data());
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, (name + "-default").c_str(), nullptr, intent.c_str());
+  return attrs;
+}
+
 bool DriverCallback(pappl_system_t* system, const char* driver_name, const char* device_uri,
                     const char* /*device_id*/, pappl_pr_driver_data_t* driver_data,
-                    ipp_t** /*driver_attrs*/, void* /*data*/) {
+                    ipp_t** driver_attrs, void* /*data*/) {
   if (!driver_name || std::strcmp(driver_name, kDriverName) != 0) return false;
   // A printer being added must name a port this machine has; one loaded
   // from the saved state keeps its port while that is unplugged.
@@ -230,6 +285,8 @@ bool DriverCallback(pappl_system_t* system, const char* driver_name, const char*
     return false;
   }
   FillDriverData(driver_data, PrinterSettings{}.dpi);
+  // The printer's profile, if any, is known once it is attached.
+  *driver_attrs = DriverAttributes({"auto"}, "auto");
   return true;
 }
 

@@ -8,6 +8,9 @@
 
 #include <pappl/pappl.h>
 
+#include <string>
+#include <vector>
+
 #include "base/frame.h"
 
 inline constexpr char kDriverName[] = "vyr";
@@ -23,6 +26,16 @@ inline constexpr int kDriverCount = 1;
 
 // Fills the driver data for a printer printing the frame at `dpi`.
 void FillDriverData(pappl_pr_driver_data_t* data, int dpi);
+
+// The name of the media size of the frame printed at `dpi`.
+const char* MediaName(int dpi);
+
+// The capability attributes beyond the driver data, with the
+// print-rendering-intent values `intents` and default `intent`; the caller
+// deletes them. The second form takes the printer's offered intents and keeps
+// its current default where it is still offered.
+ipp_t* DriverAttributes(const std::vector<std::string>& intents, const std::string& intent);
+ipp_t* DriverAttributes(pappl_printer_t* printer);
 
 bool DriverCallback(pappl_system_t* system, const char* driver_name, const char* device_uri,
                     const char* device_id, pappl_pr_driver_data_t* driver_data,

@@ -22,6 +22,7 @@
 #include "printer-app/device_lock.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_record.h"
+#include "printer-app/supplies.h"
 
 extern char** environ;
 
@@ -131,7 +132,10 @@ struct Run {
     // The printer's own state: a fault, or no printer answering.
     if (fault || number == IDS_PRINTER_NOT_FOUND) SetPrinterMessage(printer_id, last_message);
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "engine message %u: %s", number, last_message.c_str());
-    if (number == IDS_FAULT_RETRY) SetReasons(PAPPL_PREASON_MEDIA_EMPTY);
+    if (number == IDS_FAULT_RETRY) {
+      SetReasons(PAPPL_PREASON_MEDIA_EMPTY);
+      MarkSuppliesEmpty(printer);  // paper or ribbon out: the count is no longer true
+    }
     if (number == IDS_FAULT_FATAL) SetReasons(PAPPL_PREASON_OTHER);
     if (fault) {
       fault_message = last_message;

@@ -113,6 +113,20 @@ void Collect(pappl_job_t* job, void* data) {
        papplJobGetFilename(job) != nullptr});
 }
 
+// A hold in line: PAPPL 1.3 marks it 'job-hold-until-specified' and leaves
+// that out of job-state-reasons, so the job would answer with no reason at
+// all; it carries 'job-queued' (it waits in the printer's queue) from before
+// the hold, so no answer falls between the two.
+bool HoldInLine(pappl_job_t* job) {
+  papplJobSetReasons(job, PAPPL_JREASON_JOB_QUEUED, PAPPL_JREASON_NONE);
+  if (papplJobHold(job, nullptr, "indefinite", 0)) return true;
+  papplJobSetReasons(job, PAPPL_JREASON_NONE, PAPPL_JREASON_JOB_QUEUED);
+  return false;
+}
+
+// Released, started or cancelled: out of line.
+void LeaveLine(pappl_job_t* job) { papplJobSetReasons(job, PAPPL_JREASON_NONE, PAPPL_JREASON_JOB_QUEUED); }
+
 // One look at a printer's jobs: every waiting job but the oldest held, the
 // oldest let go as soon as it has its document.
 void Sweep(pappl_printer_t* printer, void* changed_flag) {
@@ -142,6 +156,7 @@ void Sweep(pappl_printer_t* printer, void* changed_flag) {
   // Jobs held here that were cancelled or released meanwhile are no more ours.
   for (auto it = g_held.begin(); it != g_held.end();) {
     if (it->first == printer_id && !still_held.count(*it)) {
+      if (pappl_job_t* gone = papplPrinterFindJob(printer, it->second)) LeaveLine(gone);
       it = g_held.erase(it);
       changed = true;
     } else {
@@ -155,7 +170,7 @@ void Sweep(pappl_printer_t* printer, void* changed_flag) {
     Seen& w = *waiting[i];
     const JobKey key{printer_id, w.id};
     if (g_held.count(key)) continue;
-    if (papplJobHold(w.job, nullptr, "indefinite", 0)) {
+    if (HoldInLine(w.job)) {
       g_held.insert(key);
       changed = true;
       papplJobSetMessage(w.job, "Waiting for the jobs before it.");
@@ -167,6 +182,7 @@ void Sweep(pappl_printer_t* printer, void* changed_flag) {
     // Released while the job before it still prints, it is the one pending
     // job PAPPL finds when that job ends.
     if (next.has_document && papplJobRelease(next.job, nullptr)) {
+      LeaveLine(next.job);
       g_held.erase(key);
       changed = true;
       papplLogJob(next.job, PAPPL_LOGLEVEL_DEBUG, "released: next in line");
@@ -181,7 +197,8 @@ void Sweep(pappl_printer_t* printer, void* changed_flag) {
     if (!fresh && now - since->second >= kUnlookedWait) {
       g_unlooked.erase(since);
       papplLogJob(next.job, PAPPL_LOGLEVEL_INFO, "starting the waiting job");
-      if (papplJobHold(next.job, nullptr, "indefinite", 0)) papplJobRelease(next.job, nullptr);
+      if (HoldInLine(next.job)) papplJobRelease(next.job, nullptr);
+      LeaveLine(next.job);
     }
     return;
   }

@@ -12,6 +12,8 @@
 #include "printer-app/device_uri.h"
 #include "printer-app/engine_run.h"
 #include "printer-app/print_picture.h"
+#include "printer-app/printer_profiles.h"
+#include "printer-app/supplies.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +105,8 @@ bool RunPrint(JobPrints* p, JobPrints::Page* page, int copies) {
       papplJobSetMessage(job, "Printing copy %d of %d, %d %%", at.copy, at.copies, percent);
   };
   const EngineResult result = RunEngine(job, p->folder, p->port, copies, p->settings, progress);
+  // The ribbon and paper count down by the copies that reached the printer.
+  CountPrints(papplJobGetPrinter(job), result.copies_printed);
   page->printed += result.copies_printed;
   papplJobSetImpressionsCompleted(job, result.copies_printed);
   if (!result.ok()) p->reason = result.message;
@@ -156,7 +160,11 @@ bool BeginPrints(pappl_job_t* job, const pappl_pr_options_t* options, JobPrints*
   p->first_page = options->first_page ? options->first_page : 1;
   p->last_page = options->last_page ? options->last_page : UINT_MAX;
   p->layout.scaling = ScalingOf(options->print_scaling);
-  p->layout.orientation = OrientationOf(options->orientation_requested);
+  // The printer's default orientation is portrait (IPP wants one of the
+  // four); a job that names none has its page turned to fill the frame.
+  p->layout.orientation = papplJobGetAttribute(job, "orientation-requested")
+                              ? OrientationOf(options->orientation_requested)
+                              : PageOrientation::kAuto;
   pappl_printer_t* printer = papplJobGetPrinter(job);
   const int printer_id = papplPrinterGetID(printer);
   p->settings = LoadPrinterSettings(printer_id);
@@ -168,7 +176,8 @@ bool BeginPrints(pappl_job_t* job, const pappl_pr_options_t* options, JobPrints*
     papplJobSetMessage(job, "%s", error.c_str());
     return false;
   }
-  return MakeJobFolder(job, printer_id, p->folder);
+  // The job's colour table (print-rendering-intent) goes into its disk.
+  return MakeJobFolder(job, printer_id, p->folder) && UseJobColourTable(job, p->folder);
 }
 
 bool PageSelected(const JobPrints& p, unsigned number) {

@@ -18,11 +18,14 @@
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_limits.h"
 #include "printer-app/job_queue.h"
+#include "printer-app/held_jobs.h"
+#include "printer-app/identify.h"
 #include "printer-app/private_state.h"
 #include "printer-app/print_picture.h"
 #include "printer-app/printer_settings.h"
 #include "printer-app/security_page.h"
 #include "printer-app/settings_page.h"
+#include "printer-app/supplies.h"
 
 namespace {
 
@@ -75,6 +78,7 @@ void CreatePrinterCallback(pappl_printer_t* printer, void* /*data*/) { AttachPri
 
 void JobEvent(pappl_system_t* /*system*/, pappl_printer_t* printer, pappl_job_t* job,
               pappl_event_t event, void* /*data*/) {
+  if (job && (event & PAPPL_EVENT_JOB_CREATED)) NoteHeldJob(job);
   if (job && (event & (PAPPL_EVENT_JOB_CREATED | PAPPL_EVENT_JOB_STATE_CHANGED |
                        PAPPL_EVENT_JOB_COMPLETED)))
     WakeQueueKeeper();
@@ -110,6 +114,7 @@ void AttachPrinter(pappl_printer_t* printer) {
   if (!std::filesystem::exists(folder + "/printer-app.conf", ec)) SavePrinterSettings(id, settings);
   ApplyPrintSize(printer, settings.dpi);
   ApplyJobLimits(printer, settings);
+  ApplySupplies(printer);
   AddSettingsPage(printer);
   AddPrintPictureResources(printer);
 }
@@ -143,7 +148,11 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
           PAPPL_SOPTIONS_WEB_SECURITY,
       kAppName, port, "_print,_universal", spool_dir.c_str(), log_file ? log_file : "-",
       LogLevel(cupsGetOption("log-level", num_options, options)), /*auth_service*/ nullptr,
-      /*tls_only*/ false);
+      // Another machine reaches the printer over TLS only: with the access
+      // callback PAPPL answers a plain request from the network with "upgrade
+      // required", so the printer offers only ipps:// there (and ipp:// to this
+      // machine), and says so with one security value per URI.
+      /*tls_only*/ true);
   if (!system) return nullptr;
 
   InstallAdminAccess(system, auth);
@@ -160,6 +169,8 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
   AddDocumentFilters(system);
   papplSystemSetEventCallback(system, JobEvent, nullptr);
   papplSystemAddTimerCallback(system, 0, 1, ExplainAbortedJobs, nullptr);
+  papplSystemAddTimerCallback(system, 0, 1, ExpireIdentify, nullptr);
+  papplSystemAddTimerCallback(system, 0, 1, RefreshHeldJobs, nullptr);
   papplSystemSetFooterHTML(system,
                            "vyr printer application: prints photos on the dye-sublimation "
                            "photo printer.");

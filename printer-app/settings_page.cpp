@@ -10,8 +10,11 @@
 #include "printer-app/driver.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_limits.h"
+#include "printer-app/identify.h"
 #include "printer-app/print_picture.h"
+#include "printer-app/printer_profiles.h"
 #include "printer-app/printer_settings.h"
+#include "printer-app/supplies.h"
 
 namespace {
 
@@ -58,6 +61,48 @@ std::string EngineReasons(pappl_printer_t* printer) {
   return text.empty() ? "none" : text;
 }
 
+// What is left of the ribbon and paper, and the form that says a new pack
+// is in.
+void SuppliesSection(pappl_client_t* client, pappl_printer_t* printer, int id,
+                     const std::string& token) {
+  const SupplyCount count = LoadSupplies(id);
+  char path[1024];
+  papplPrinterGetPath(printer, kSubpath, path, sizeof path);
+  papplClientHTMLPuts(client, "<h2 class=\"title\">Ribbon and paper</h2>\n<p>");
+  Escape(client, "Ribbon and paper: " + SuppliesText(count) + ".");
+  papplClientHTMLPrintf(client, "<br>\nPrints since the pack was loaded: %d; prints in all: %lld.</p>\n",
+                        count.printed, static_cast<long long>(count.lifetime));
+  StartSessionForm(client, path, token);
+  papplClientHTMLPrintf(client,
+                        "<input type=\"hidden\" name=\"action\" value=\"load-pack\">"
+                        "<p>A new ribbon and paper pack is in, for "
+                        "<input type=\"number\" name=\"pack-prints\" min=\"%d\" max=\"%d\" "
+                        "value=\"%d\" list=\"packs\"> prints "
+                        "<datalist id=\"packs\"><option value=\"36\"><option value=\"54\">"
+                        "<option value=\"108\"></datalist>"
+                        "<input type=\"submit\" value=\"Pack Loaded\"></p></form>\n",
+                        kMinPackPrints, kMaxPackPrints, count.pack_prints > 0 ? count.pack_prints : 54);
+}
+
+// The printer's ICC profile and the form that uploads a new one.
+void ProfileSection(pappl_client_t* client, pappl_printer_t* printer, int id,
+                    const std::string& token) {
+  char path[1024];
+  papplPrinterGetPath(printer, kSubpath, path, sizeof path);
+  papplClientHTMLPuts(client, "<h2 class=\"title\">Colour profile</h2>\n<p>");
+  const std::string description = ProfileDescription(id);
+  Escape(client, description.empty()
+                     ? std::string("No profile: the printer's own colour-match table is used.")
+                     : "Profile \"" + description + "\": print-rendering-intent picks its table.");
+  papplClientHTMLPuts(client, "</p>\n");
+  StartSessionForm(client, path, token, /*multipart*/ true);
+  papplClientHTMLPuts(client,
+                      "<input type=\"hidden\" name=\"action\" value=\"profile\">"
+                      "<p>ICC profile of this printer's ribbon and paper (RGB, output): "
+                      "<input type=\"file\" name=\"profile\" accept=\".icc,.icm\"> "
+                      "<input type=\"submit\" value=\"Upload Profile\"></p></form>\n");
+}
+
 bool ServePage(pappl_client_t* client, void* data) {
   const int id = static_cast<int>(reinterpret_cast<intptr_t>(data));
   pappl_printer_t* printer = papplSystemFindPrinter(papplClientGetSystem(client), nullptr, id, nullptr);
@@ -72,8 +117,26 @@ bool ServePage(pappl_client_t* client, void* data) {
     cups_option_t* form = nullptr;
     int num_form = papplClientGetForm(client, &form);
     PrinterSettings changed = settings;
+    const char* action = cupsGetOption("action", num_form, form);
     if (!IsValidSessionForm(client, num_form, form)) {
       status = "Invalid form submission.";
+    } else if (action && std::strcmp(action, "load-pack") == 0) {
+      int prints = 0;
+      if (!FormInt(num_form, form, "pack-prints", kMinPackPrints, kMaxPackPrints, &prints))
+        status = "A pack holds " + std::to_string(kMinPackPrints) + " to " +
+                 std::to_string(kMaxPackPrints) + " prints.";
+      else if (!LoadPack(printer, prints))
+        status = "Cannot store the supplies count in " + PrinterFolder(id) + ".";
+      else
+        status = "New pack of " + std::to_string(prints) + " prints loaded.";
+    } else if (action && std::strcmp(action, "profile") == 0) {
+      const char* file = cupsGetOption("profile", num_form, form);
+      if (!file || !*file) {
+        status = "Choose an ICC profile file to upload.";
+      } else {
+        InstallProfile(id, file, &status);
+        ApplyPrintSize(printer, settings.dpi);  // the intents offered follow the tables
+      }
     } else if (!FormInt(num_form, form, "fault-retry-minutes", 0, kMaxRetryMinutes,
                         &changed.fault_retry_minutes)) {
       status = "Fault retry time must be 0 to " + std::to_string(kMaxRetryMinutes) + " minutes.";
@@ -109,7 +172,14 @@ bool ServePage(pappl_client_t* client, void* data) {
                         EngineReasons(printer).c_str());
   const std::string said = PrinterMessage(id);
   Escape(client, said.empty() ? "No fault reported." : said);
-  papplClientHTMLPuts(client, "</p>\n<h2 class=\"title\">Jobs</h2>\n"
+  if (const std::string identify = IdentifyNotice(id); !identify.empty()) {
+    papplClientHTMLPuts(client, "</p>\n<p class=\"identify\"><b>");
+    Escape(client, identify);
+    papplClientHTMLPuts(client, "</b>");
+  }
+  papplClientHTMLPuts(client, "</p>\n");
+  SuppliesSection(client, printer, id, token);
+  papplClientHTMLPuts(client, "<h2 class=\"title\">Jobs</h2>\n"
                               "<table class=\"list\"><thead><tr><th>Job #</th><th>Name</th>"
                               "<th>State</th><th>Copies printed</th><th>Message</th></tr></thead>"
                               "<tbody>\n");
@@ -142,6 +212,7 @@ bool ServePage(pappl_client_t* client, void* data) {
                         settings.dpi, kFrameColumns, kFrameRows, double(kFrameColumns) / settings.dpi,
                         double(kFrameRows) / settings.dpi, kMaxDocumentMb,
                         settings.max_document_mb, kMaxWaitingJobs, settings.max_waiting_jobs);
+  ProfileSection(client, printer, id, token);
   papplClientHTMLPuts(client, "<h2 class=\"title\">Engine settings</h2>\n<p>Read from ");
   Escape(client, PrinterFolder(id) + "/windows/system");
   papplClientHTMLPuts(client, " (edit the files there; each job reads them afresh):</p>\n<pre>");
@@ -159,10 +230,21 @@ bool ServePage(pappl_client_t* client, void* data) {
 void ApplyPrintSize(pappl_printer_t* printer, int dpi) {
   pappl_pr_driver_data_t data;
   papplPrinterGetDriverData(printer, &data);
-  // A printer saved before its media had a bordered twin gets it now.
-  if (data.x_default == dpi && data.y_default == dpi && data.left_right > 0) return;
-  FillDriverData(&data, dpi);
-  papplPrinterSetDriverData(printer, &data, nullptr);
+  // The defaults the owner chose stay unless the print size or what the
+  // printer offers changed (a printer saved before its media had a bordered
+  // twin, or before it took raster at the usual resolutions, gets them now).
+  pappl_pr_driver_data_t fresh = data;
+  FillDriverData(&fresh, dpi);
+  bool same = data.num_media == 1 && std::strcmp(data.media[0], fresh.media[0]) == 0 &&
+              data.x_default == dpi && data.y_default == dpi && data.left_right == fresh.left_right &&
+              data.num_resolution == fresh.num_resolution && data.identify_supported == fresh.identify_supported &&
+              data.has_supplies == fresh.has_supplies && data.num_vendor == fresh.num_vendor;
+  for (int i = 0; same && i < fresh.num_resolution; ++i)
+    same = data.x_resolution[i] == fresh.x_resolution[i] && data.y_resolution[i] == fresh.y_resolution[i];
+  if (!same) data = fresh;
+  ipp_t* attrs = DriverAttributes(printer);
+  papplPrinterSetDriverData(printer, &data, attrs);
+  ippDelete(attrs);
 }
 
 void AddSettingsPage(pappl_printer_t* printer) {
