@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/frame.h"
 #include "printer-app/engine_programs.h"
 #include "printer-app/printer_settings.h"
 #include "tools/document_pages.h"
@@ -96,11 +97,11 @@ void WritePrintPictureSection(pappl_client_t* client, pappl_printer_t* printer) 
   papplClientHTMLPrintf(
       client,
       "<table class=\"list\"><tbody><tr>"
-      "<td><img id=\"last-print\" src=\"%s?%ld\" width=\"640\" height=\"480\" "
+      "<td><img id=\"last-print\" src=\"%s?%ld\" width=\"%d\" height=\"%d\" "
       "alt=\"The last print, as the engine lays it out\"><br>The print, as the engine lays it "
       "out and the printer puts it on paper</td>"
-      "<td><img id=\"spooled-page\" src=\"%s?%ld\" height=\"480\" alt=\"The page that was spooled\"><br>The "
+      "<td><img id=\"spooled-page\" src=\"%s?%ld\" height=\"%d\" alt=\"The page that was spooled\"><br>The "
       "page the printer was sent</td></tr></tbody></table>\n",
-      ResourcePath(printer, kPrintPicture).c_str(), stamp, ResourcePath(printer, kPagePicture).c_str(),
-      stamp);
+      ResourcePath(printer, kPrintPicture).c_str(), stamp, kFrameColumns, kFrameRows,
+      ResourcePath(printer, kPagePicture).c_str(), stamp, kFrameRows);
 }
