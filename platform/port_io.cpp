@@ -100,7 +100,13 @@ void PortRegisterBackend(const char* name, PortBackendMaker make) {
   if (g_registeredCount < kMaxRegistered) g_registered[g_registeredCount++] = {name, make};
 }
 
-PortBackend PortCurrentBackend() {
+namespace {
+
+// The back end in use, chosen at first use. PortRead and PortWrite run for
+// every register access of a page (some fifty million), so they reach it and
+// the session count here, without a call through the library's exported
+// entry points.
+inline const PortBackend& Current() {
   if (!g_chosen) {
     g_chosen = true;
     g_backend = ChooseFromEnvironment();
@@ -108,6 +114,17 @@ PortBackend PortCurrentBackend() {
   }
   return g_backend;
 }
+
+inline void EndSession() {
+  if (g_sessionDepth > 0 && --g_sessionDepth == 0) {
+    const PortBackend& b = Current();
+    if (b.ops->end_session) b.ops->end_session(b.ctx);
+  }
+}
+
+}  // namespace
+
+PortBackend PortCurrentBackend() { return Current(); }
 
 void PortInstallBackend(PortBackend backend) {
   const PortBackend old = g_backend;
@@ -120,32 +137,31 @@ void PortInstallBackend(PortBackend backend) {
 }
 
 bool PortChoiceIsMalformed() {
-  PortCurrentBackend();
+  Current();
   return g_malformed;
 }
 
 void PortBeginSession() { ++g_sessionDepth; }
 
-void PortEndSession() {
-  if (g_sessionDepth > 0 && --g_sessionDepth == 0) {
-    const PortBackend b = PortCurrentBackend();
-    if (b.ops->end_session) b.ops->end_session(b.ctx);
-  }
-}
+void PortEndSession() { EndSession(); }
 
+// Each access is a session of its own unless one is open already.
 uint8_t PortRead(uint16_t addr) {
-  const PortSession session;
-  const PortBackend b = PortCurrentBackend();
-  return b.ops->read(b.ctx, addr);
+  ++g_sessionDepth;
+  const PortBackend& b = Current();
+  const uint8_t value = b.ops->read(b.ctx, addr);
+  EndSession();
+  return value;
 }
 
 void PortWrite(uint16_t addr, uint8_t value) {
-  const PortSession session;
-  const PortBackend b = PortCurrentBackend();
+  ++g_sessionDepth;
+  const PortBackend& b = Current();
   b.ops->write(b.ctx, addr, value);
+  EndSession();
 }
 
 bool PortIsParallelBase(uint16_t base) {
-  const PortBackend b = PortCurrentBackend();
+  const PortBackend& b = Current();
   return b.ops->is_port_base(b.ctx, base);
 }

@@ -94,8 +94,10 @@ void CloseRecorder(VirtualPrinter* vp);
 void TranscribeEvent(VirtualPrinter* vp, const char* event);
 void TranscribeBlock(VirtualPrinter* vp, const VpBlock& b);
 // Records the pending data-register writes as a signal run, but the last
-// `keep` of them (a strobe is latching that one).
-void FlushSignals(VirtualPrinter* vp, size_t keep);
+// `keep` of them (a strobe is latching that one). Called at every status read
+// and control write, nearly always with nothing pending.
+void RecordSignalRun(VirtualPrinter* vp, size_t keep);
+inline void FlushSignals(VirtualPrinter* vp, size_t keep);
 // A page start after lines closes that copy; one with no lines between does
 // not open another.
 void FinishCopy(VirtualPrinter* vp);
@@ -149,3 +151,9 @@ struct VirtualPrinter {
   uint64_t controlWrites = 0;
   std::FILE* transcript = nullptr;
 };
+
+namespace vprinter {
+inline void FlushSignals(VirtualPrinter* vp, size_t keep) {
+  if (!vp->dev.pendingRun.empty()) RecordSignalRun(vp, keep);
+}
+}  // namespace vprinter

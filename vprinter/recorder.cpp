@@ -95,7 +95,7 @@ void TranscribeBlock(VirtualPrinter* vp, const VpBlock& b) {
   Transcribe(vp, line);
 }
 
-void FlushSignals(VirtualPrinter* vp, size_t keep) {
+void RecordSignalRun(VirtualPrinter* vp, size_t keep) {
   if (vp->dev.pendingRun.size() > keep) {
     std::vector<uint8_t> run(vp->dev.pendingRun.begin(), vp->dev.pendingRun.end() - long(keep));
     Transcribe(vp, "{\"event\":\"signals\",\"bytes\":\"" + Hex(run.data(), run.size(), false) + "\"}");
