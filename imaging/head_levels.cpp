@@ -207,13 +207,6 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace vector_math::HWY_NAMESPACE;
 
-using D = hn::ScalableTag<double>;
-using DL = hn::Rebind<int64_t, D>;
-using DI = hn::Rebind<int32_t, D>;
-using D16 = hn::Rebind<int16_t, D>;
-using D8 = hn::Rebind<uint8_t, D>;
-using V = hn::Vec<D>;
-
 // The levels of one dye for Lanes(D) pixels, from the dye's own input bytes
 // and those of its pairs' interferers. Pair terms are summed as (c x f) x ov,
 // the order the correction has always been evaluated in.

@@ -147,15 +147,6 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 using namespace vector_math::HWY_NAMESPACE;
 
-// Lanes of doubles; the same number of lanes of 32-bit and 16-bit integers,
-// 64-bit indices and bytes.
-using D = hn::ScalableTag<double>;
-using DI = hn::Rebind<int32_t, D>;
-using DL = hn::Rebind<int64_t, D>;
-using D16 = hn::Rebind<int16_t, D>;
-using D8 = hn::Rebind<uint8_t, D>;
-using V = hn::Vec<D>;
-
 // The lanes' entries of an eight-entry table of per-sector values: picked
 // from the table held in registers where they hold four or eight doubles,
 // else loaded one by one.
