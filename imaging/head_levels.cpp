@@ -185,8 +185,9 @@ void ConvertDyeByTone(int dye) {
 
 // What the pixel loop needs of one dye: its tone values and, per pair, the
 // coefficient line, the interferer's weights and the overlap. A dye without
-// correction keeps overlaps of 1, so that its terms (each 0 x f, a zero) add
-// nothing and its level is its tone value.
+// correction takes overlaps of 1 whatever its setting (which its tone value
+// never depended on), so that its terms (each 0 x f, a zero) add nothing and
+// its level is its tone value.
 struct DyeLanes {
   double tone[256];
   double k1[2], k0[2];
