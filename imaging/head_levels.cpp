@@ -9,7 +9,17 @@
 // Everything that does not depend on the pixel is worked out once per run: the
 // gammas, the coefficient lines and, per interfering input level, the weight
 // with its logarithm. The pixel loop then only looks up and multiplies, with
-// the same bits as evaluating the logarithm for every pixel.
+// the same bits as evaluating the logarithm for every pixel. It takes as many
+// pixels at a time as the processor's registers hold doubles: one source for
+// every instruction set (see imaging/vector_targets.h).
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "imaging/head_levels.cpp"
+#include <hwy/foreach_target.h>  // must come before highway.h
+#include <hwy/highway.h>
+
+#ifndef VYR_HEAD_LEVELS_ONCE
+#define VYR_HEAD_LEVELS_ONCE
+
 #include <cmath>
 #include <cstdint>
 
@@ -18,7 +28,7 @@
 #include "imaging/page_passes.h"
 #include "settings/settings.h"
 
-namespace {
+namespace head_levels {
 
 // Dyes in the order of the tone tables and the media table.
 enum Dye { kCyan = 0, kMagenta = 1, kYellow = 2 };
@@ -51,9 +61,13 @@ const PairDef kPairs[3][2] = {
 // is 0, so that pair adds no correction where it could not be worked out.
 struct PairTables {
   double c[256];
+  // c(n) = FiniteOrZero(n k1 - k0), both 0 where c is all 0. The two are
+  // single floats and stored as such: GCC 12 has been seen to drop the
+  // rounding of float locals that are only ever widened again when it pairs
+  // them into one vector.
+  float k1, k0;
   double f[256];
   double overlap;
-  bool overlapIsOne;
   bool anyCorrection;  // some c(n) differs from 0
 };
 
@@ -90,9 +104,9 @@ void ComputeGammas(DyeGammas gamma[3]) {
 void BuildPairTables(const PairDef& def, const DyeGammas gamma[3], PairTables* t) {
   const Dye x = def.corrected, y = def.interferer;
   const int16_t* toneY = g_mediaToneTables[y];
-  t->overlapIsOne = (def.overlap == nullptr || *def.overlap == 1.0f);
   t->overlap = def.overlap ? double(*def.overlap) : 1.0;
   t->anyCorrection = false;
+  t->k1 = t->k0 = 0.0f;
 
   // Without the gammas of both dyes, or without the logarithms of the
   // interferer's anchor tone values, the pair has no correction to give.
@@ -109,11 +123,10 @@ void BuildPairTables(const PairDef& def, const DyeGammas gamma[3], PairTables* t
   const double gTY = double(gamma[y].top), gBY = double(gamma[y].bottom);
 
   // c(n) = n k1 - k0 passes through its value at 32 (from P) and at 224 (from Q).
-  const float k1 = static_cast<float>(((gBY / gBX) * Q - (gBY / gTX) * senY * P) / 192.0);
-  const float k0 =
-      static_cast<float>(((gBY / gBX) * Q * 32.0 - (gBY / gTX) * senY * P * 224.0) / 192.0);
+  t->k1 = static_cast<float>(((gBY / gBX) * Q - (gBY / gTX) * senY * P) / 192.0);
+  t->k0 = static_cast<float>(((gBY / gBX) * Q * 32.0 - (gBY / gTX) * senY * P * 224.0) / 192.0);
   for (int n = 0; n < 256; ++n) {
-    t->c[n] = FiniteOrZero(double(n) * double(k1) - double(k0));
+    t->c[n] = FiniteOrZero(double(n) * double(t->k1) - double(t->k0));
     if (t->c[n] != 0.0) t->anyCorrection = true;
   }
 
@@ -158,33 +171,6 @@ void ConvertSimple() {
   }
 }
 
-// One plane of the corrected conversion. Pair terms are summed as
-// (c x f) x ov, the order the correction has always been evaluated in.
-template <bool kOverlapIsOne>
-void ConvertDye(int dye) {
-  const PairTables& a = g_pairs[dye][0];
-  const PairTables& b = g_pairs[dye][1];
-  const int16_t* tone = g_mediaToneTables[dye];
-  const int slot = kDyeSlot[dye];
-  const int slotA = kDyeSlot[kPairs[dye][0].interferer];
-  const int slotB = kDyeSlot[kPairs[dye][1].interferer];
-  const double ova = a.overlap, ovb = b.overlap;
-  for (int r = 0; r < kPageRows; ++r) {
-    const uint8_t* p = g_pageImage + r * kPageStride;
-    int16_t* e = g_headPlanes + r * kPlaneStride;
-    for (int c = 0; c < kPageColumns; ++c, p += 3, e += 3) {
-      const int n = p[slot];
-      double ta = a.c[n] * a.f[p[slotA]];
-      double tb = b.c[n] * b.f[p[slotB]];
-      if (!kOverlapIsOne) {
-        ta = ta * ova;
-        tb = tb * ovb;
-      }
-      e[slot] = RoundLevel(double(tone[n]) * (1.0 - (ta + tb)));
-    }
-  }
-}
-
 // A dye without correction takes its tone value (never below 0).
 void ConvertDyeByTone(int dye) {
   int16_t level[256];
@@ -197,29 +183,118 @@ void ConvertDyeByTone(int dye) {
   }
 }
 
+// What the pixel loop needs of one dye: its tone values and, per pair, the
+// coefficient line, the interferer's weights and the overlap. A dye without
+// correction takes overlaps of 1 whatever its setting (which its tone value
+// never depended on), so that its terms (each 0 x f, a zero) add nothing and
+// its level is its tone value.
+struct DyeLanes {
+  double tone[256];
+  double k1[2], k0[2];
+  const double* f[2];
+  double overlap[2];
+};
+DyeLanes g_dyes[3];
+
+}  // namespace head_levels
+
+#endif  // VYR_HEAD_LEVELS_ONCE
+
+#include "imaging/vector_math-inl.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace head_levels {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+using namespace vector_math::HWY_NAMESPACE;
+
+// The levels of one dye for Lanes(D) pixels, from the dye's own input bytes
+// and those of its pairs' interferers. Pair terms are summed as (c x f) x ov,
+// the order the correction has always been evaluated in.
+// `input` is the dye's input byte n as a double.
+HWY_INLINE hn::Vec<D16> DyeLevels(const DyeLanes& t, V input, hn::Vec<DL> n, hn::Vec<DL> mA, hn::Vec<DL> mB) {
+  const D d;
+  const V infinity = hn::Set(d, HUGE_VAL);
+  auto term = [&](int j, hn::Vec<DL> m) {
+    const V line = hn::Sub(hn::Mul(input, hn::Set(d, t.k1[j])), hn::Set(d, t.k0[j]));
+    const V c = hn::IfThenElseZero(hn::Lt(hn::Abs(line), infinity), line);
+    return hn::Mul(hn::Mul(c, hn::GatherIndex(d, t.f[j], m)), hn::Set(d, t.overlap[j]));
+  };
+  const V sum = hn::Add(term(0, mA), term(1, mB));
+  const V level = hn::Mul(hn::GatherIndex(d, t.tone, n), hn::Sub(hn::Set(d, 1.0), sum));
+  // RoundLevel: half up, nothing below 0 (a value that is not a number
+  // included), nothing above the plane's bound, then truncated
+  const V x = Lesser(Greater(hn::Add(level, hn::Set(d, 0.5)), hn::Zero(d)), hn::Set(d, kPlaneMax));
+  return hn::DemoteTo(D16(), hn::DemoteTo(DI(), x));
+}
+
+static_assert(kPageColumns % HWY_LANES(double) == 0, "a row is a whole number of vectors");
+
+void ConvertPage() {
+  const D d;
+  const DL dl;
+  const DI di;
+  const D8 d8;
+  const size_t lanes = hn::Lanes(d);
+  for (int r = 0; r < kPageRows; ++r) {
+    const uint8_t* p = g_pageImage + r * kPageStride;
+    int16_t* e = g_headPlanes + r * kPlaneStride;
+    for (size_t c = 0; c < size_t(kPageColumns); c += lanes, p += 3 * lanes, e += 3 * lanes) {
+      hn::Vec<D8> blue8, green8, red8;
+      hn::LoadInterleaved3(d8, p, blue8, green8, red8);
+      const auto red32 = hn::PromoteTo(di, red8), green32 = hn::PromoteTo(di, green8), blue32 = hn::PromoteTo(di, blue8);
+      const auto red = hn::PromoteTo(dl, red32), green = hn::PromoteTo(dl, green32), blue = hn::PromoteTo(dl, blue32);
+      // cyan from red (pairs: magenta, yellow), magenta from green (yellow,
+      // cyan), yellow from blue (magenta, cyan)
+      const auto cyan = DyeLevels(g_dyes[kCyan], hn::PromoteTo(d, red32), red, green, blue);
+      const auto magenta = DyeLevels(g_dyes[kMagenta], hn::PromoteTo(d, green32), green, blue, red);
+      const auto yellow = DyeLevels(g_dyes[kYellow], hn::PromoteTo(d, blue32), blue, green, red);
+      hn::StoreInterleaved3(yellow, magenta, cyan, D16(), e);
+    }
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace head_levels
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace head_levels {
+HWY_EXPORT(ConvertPage);
+
 void ConvertCorrected() {
   DyeGammas gamma[3];
   ComputeGammas(gamma);
   for (int x = 0; x < 3; ++x)
     for (int k = 0; k < 2; ++k) BuildPairTables(kPairs[x][k], gamma, &g_pairs[x][k]);
 
+  bool anyCorrection = false;
   for (int x = 0; x < 3; ++x) {
-    const PairTables& a = g_pairs[x][0];
-    const PairTables& b = g_pairs[x][1];
-    if (!a.anyCorrection && !b.anyCorrection)
-      ConvertDyeByTone(x);
-    else if (a.overlapIsOne && b.overlapIsOne)
-      ConvertDye<true>(x);
-    else
-      ConvertDye<false>(x);
+    const bool corrected = g_pairs[x][0].anyCorrection || g_pairs[x][1].anyCorrection;
+    anyCorrection = anyCorrection || corrected;
+    DyeLanes& t = g_dyes[x];
+    for (int n = 0; n < 256; ++n) t.tone[n] = double(g_mediaToneTables[x][n]);
+    for (int k = 0; k < 2; ++k) {
+      const PairTables& pair = g_pairs[x][k];
+      t.k1[k] = double(pair.k1);
+      t.k0[k] = double(pair.k0);
+      t.f[k] = pair.f;
+      t.overlap[k] = corrected ? pair.overlap : 1.0;
+    }
+  }
+  if (anyCorrection) {
+    HWY_DYNAMIC_DISPATCH(ConvertPage)();
+  } else {
+    for (int x = 0; x < 3; ++x) ConvertDyeByTone(x);
   }
 }
 
-}  // namespace
+}  // namespace head_levels
 
 void ConvertToHeadLevels() {
   if (g_Setup == 1)
-    ConvertCorrected();
+    head_levels::ConvertCorrected();
   else
-    ConvertSimple();
+    head_levels::ConvertSimple();
 }
+#endif  // HWY_ONCE

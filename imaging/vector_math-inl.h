@@ -14,11 +14,22 @@
 #include <hwy/highway.h>
 
 #include <cmath>
+#include <cstdint>
 
 HWY_BEFORE_NAMESPACE();
 namespace vector_math {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
+
+// The lanes of the passes that work in double: as many pixels at a time as
+// the registers hold doubles, and the same number of lanes of 64-, 32- and
+// 16-bit integers and of bytes for their indices, inputs and results.
+using D = hn::ScalableTag<double>;
+using DL = hn::Rebind<int64_t, D>;
+using DI = hn::Rebind<int32_t, D>;
+using D16 = hn::Rebind<int16_t, D>;
+using D8 = hn::Rebind<uint8_t, D>;
+using V = hn::Vec<D>;
 
 // a < b ? a : b and a > b ? a : b: the right operand unless the left one is
 // strictly smaller (larger), so also when either is not a number, and -0 and

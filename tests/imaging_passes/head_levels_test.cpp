@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "imaging_passes/pass_fixture.h"
+#include "support/plain_passes.h"
 
 namespace passtest {
 namespace {
@@ -333,6 +334,27 @@ TEST_F(EdgeEnhancement, StrongFactorSaturatesInsteadOfWrapping) {
   Cyan(50, 50) = 5;
   EnhanceEdges();
   EXPECT_EQ(Cyan(50, 50), 32767);
+}
+
+// Luminance off its 0..1020 scale (no pass makes it, but the plane is plain
+// memory): Laplacians beyond the table's range, mixed with ones inside it,
+// give the plain form's corrections on every instruction set.
+TEST_F(EdgeEnhancement, LaplaciansBeyondTheTableOnEverySet) {
+  std::mt19937 gen(31);
+  std::uniform_int_distribution<int> luma(0, 1020), wild(-32768, 32767), kind(0, 39);
+  for (int16_t& y : g_lumaPlane) y = int16_t(kind(gen) == 0 ? wild(gen) : luma(gen));
+  RandomPlanes(32);
+  g_EdgeEnhanceR = 0.7f;
+  const std::vector<int16_t> before = PlanesCopy();
+  std::vector<int16_t> plain = before;
+  plainpass::Edges(g_lumaPlane, plain.data());
+  for (int64_t target : EveryVectorTarget()) {
+    SelectVectorTarget(target);
+    std::memcpy(g_headPlanes, before.data(), before.size() * sizeof before[0]);
+    EnhanceEdges();
+    ASSERT_EQ(plain, PlanesCopy()) << TargetLabel(target);
+  }
+  SelectVectorTarget(0);
 }
 
 TEST_F(LevelLimit, CapsEachPlaneAtItsToneTop) {
