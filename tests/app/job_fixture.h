@@ -28,6 +28,7 @@
 #include "platform/paths.h"
 #include "printer/printer_commands.h"
 #include "settings/settings.h"
+#include "support/build_paths.h"
 #include "support/virtual_printer.h"
 
 namespace apptest {

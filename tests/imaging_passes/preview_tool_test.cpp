@@ -12,6 +12,7 @@
 
 #include "imaging_passes/pass_fixture.h"
 #include "support/bmp.h"
+#include "support/build_paths.h"
 
 namespace passtest {
 namespace {

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include "support/build_paths.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -42,7 +44,7 @@ class InstallTest : public ::testing::Test {
 
   // Installs the build into a prefix and moves it to `prefix`.
   void Install(const fs::path& prefix) {
-    ASSERT_EQ(Sh("cmake --install '" VYR_BINARY_DIR "' --prefix staged"), 0) << Err();
+    ASSERT_EQ(Sh(std::string("cmake --install '") + VYR_BINARY_DIR + "' --prefix staged"), 0) << Err();
     fs::rename(dir_ / "staged", prefix);
   }
 
@@ -96,7 +98,7 @@ TEST_F(InstallTest, ManualPagesRenderWithoutWarnings) {
 }
 
 TEST_F(InstallTest, DebianPackageHoldsTheInstallationAndItsDependencies) {
-  ASSERT_EQ(Sh("cpack -G DEB --config '" VYR_BINARY_DIR "/CPackConfig.cmake' -B pkg"), 0) << Out() << Err();
+  ASSERT_EQ(Sh(std::string("cpack -G DEB --config '") + VYR_BINARY_DIR + "/CPackConfig.cmake' -B pkg"), 0) << Out() << Err();
   ASSERT_EQ(Sh("dpkg-deb -f pkg/vyr_*.deb Depends"), 0) << Err();
   const std::string depends = Out();
   for (const char* package : {"libieee1284-3", "libpng16-16", "libvips42", "liblcms2-2", "libhwy1"})

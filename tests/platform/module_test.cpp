@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/module.h"
+#include "support/build_paths.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "printer_test_support.h"
+#include "support/build_paths.h"
 #include "support/record_ui.h"
 
 using ::testing::ElementsAre;

@@ -18,6 +18,7 @@
 #include "platform/module.h"
 #include "platform/paths.h"
 #include "printer/printer_commands.h"
+#include "support/build_paths.h"
 
 namespace printer_test {
 

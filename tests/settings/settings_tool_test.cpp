@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/build_paths.h"
+
 namespace fs = std::filesystem;
 using ::testing::Contains;
 

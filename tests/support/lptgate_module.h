@@ -12,6 +12,7 @@
 
 #include "lptgate/lptgate.h"
 #include "platform/port_io.h"
+#include "support/build_paths.h"
 
 struct LptgateModule {
   void* handle = nullptr;
@@ -22,7 +23,7 @@ struct LptgateModule {
   GetDLLversionFn GetDLLversion = nullptr;
 
   LptgateModule() {
-    handle = dlopen(VYR_BINARY_DIR "/bin/lptgate.so", RTLD_NOW | RTLD_LOCAL);
+    handle = dlopen((std::string(VYR_BINARY_DIR) + "/bin/lptgate.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) return;
     InitPort = reinterpret_cast<InitPortFn>(dlsym(handle, "InitPort"));
     Command_set = reinterpret_cast<Command_setFn>(dlsym(handle, "Command_set"));

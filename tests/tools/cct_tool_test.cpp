@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/build_paths.h"
 #include "tools/tool_test.h"
 
 namespace {

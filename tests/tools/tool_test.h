@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include "support/build_paths.h"
+
 namespace tooltest {
 
 namespace fs = std::filesystem;

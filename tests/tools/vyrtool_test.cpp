@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/build_paths.h"
 #include "tools/tool_test.h"
 
 namespace {
@@ -203,7 +204,7 @@ TEST_F(VyrtoolTest, SpoolWritesTheEnginePageFromPhotos) {
 TEST_F(VyrtoolTest, SpoolLaysPagesOutAsIppSays) {
   ASSERT_EQ(Run("init-root disk").status, 0);
   Convert("-size 400x100 xc:'rgb(220,30,30)' band.png");
-  const std::string pdf = "python3 " VYR_SOURCE_DIR "/tests/printer_app/make_pdf.py '" + (dir_ / "doc.pdf").string() +
+  const std::string pdf = std::string("python3 ") + VYR_SOURCE_DIR + "/tests/printer_app/make_pdf.py '" + (dir_ / "doc.pdf").string() +
                           "' 216x288:ff0000 216x288:00ff00 216x288:0000ff:180";
   ASSERT_EQ(std::system(pdf.c_str()), 0);
   const std::vector<int> red = {220, 30, 30}, white = {255, 255, 255}, black = {0, 0, 0};
