@@ -20,44 +20,20 @@ bin=$(cd "${1:-build/release/bin}" && pwd)
 baseline=${2:+$(cd "$2" && pwd)}
 here=$(pwd)
 work=$(mktemp -d /tmp/vyr-document-bench.XXXXXX)
-server_pid=
+. bench/printer_app_server.sh
 cleanup() {
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
+  stop_server
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 uri="ipp://127.0.0.1:$port/ipp/print/photo"
 convert -size 4000x3000 plasma:fractal -seed 7 -quality 92 "$work/photo.jpg"
 pages=()
 for k in $(seq 10); do pages+=("288x216:$(printf '%02x%02x%02x' $((k * 25)) $((255 - k * 20)) $((k * 13)))"); done
 python3 "$here/tests/printer_app/make_pdf.py" "$work/ten.pdf" "${pages[@]}"
-cat >"$work/print.test" <<'T'
-{ OPERATION Print-Job
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR name requesting-user-name bench
-  ATTR mimeMediaType document-format $format
-  FILE $filename
-  STATUS successful-ok }
-T
-
-start_server() {  # start_server BIN_DIR STATE
-  SNAP_COMMON=$work TMPDIR=$work HOME=$work VYR_CLOCK=virtual \
-    "$1/vyr-printer-app" server -o state-directory="$2" -o server-port="$port" \
-    -o listen-hostname=127.0.0.1 -o log-file="$work/server.log" -o log-level=debug &
-  server_pid=$!
-  for _ in $(seq 100); do
-    "$1/vyr-printer-app" printers -u "ipp://127.0.0.1:$port" >/dev/null 2>&1 && return
-    sleep 0.1
-  done
-  echo "server did not start" >&2
-  exit 1
-}
-stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+write_print_test "$work/print.test"
 # add_printer BIN_DIR DEVICE-URI: the printer "photo" (a server just started
 # may refuse for a moment).
 add_printer() {
@@ -92,9 +68,10 @@ for line in open(sys.argv[1], errors="replace"):
     j = jobs.setdefault(int(m.group(1)), {"runs": []})
     text = m.group(2)
     if text.startswith("Received ") and "document data" in text: j["upload"] = t(line)
-    # The engine's start: its first event (earlier builds) or the line that
-    # says it started.
-    elif (text.startswith("engine: ") or (text.startswith("engine pid ") and " started" in text)) \
+    # The engine's start: its first event (early builds) or the line that
+    # says it started ("engine pid N started", now "engine started under
+    # keeper pid N").
+    elif (text.startswith(("engine: ", "engine started")) or (text.startswith("engine pid ") and " started" in text)) \
             and (not j["runs"] or "end" in j["runs"][-1]):
         j["runs"].append({"start": t(line)})
     elif text.startswith("engine ended"): j["runs"][-1]["end"] = t(line)
@@ -110,11 +87,11 @@ PY
 # jpeg BIN_DIR LABEL: the 12-megapixel photo through the server of BIN_DIR.
 jpeg() {
   rm -rf "$work/state" "$work/out" "$work/server.log"
-  start_server "$1" "$work/state"
+  start_server "$1" "$work/state" virtual "$work/server.log" debug
   add_printer "$1" "vyr://virtual/"
   local before
   before=$(hwm)
-  ipptool -q -d format=image/jpeg -f "$work/photo.jpg" "$uri" "$work/print.test"
+  ipptool -q -d format=image/jpeg -d copies=1 -f "$work/photo.jpg" "$uri" "$work/print.test"
   wait_first_job
   read -r to_engine _ _ <<<"$(job_times "$work/server.log")"
   echo "$2: 4000 x 3000 JPEG: upload end to engine start ${to_engine} ms; server peak memory $(($(hwm) / 1024)) MB (before the job $((before / 1024)) MB)"
@@ -127,9 +104,9 @@ jpeg "$bin" "this build"
 # The 10-page PDF: ten prints, checked in order against the pages as
 # `vyrtool spool` makes them.
 rm -rf "$work/state" "$work/out" "$work/server.log"
-start_server "$bin" "$work/state"
+start_server "$bin" "$work/state" virtual "$work/server.log" debug
 add_printer "$bin" "vyr://virtual/?out=out&runs"
-ipptool -q -d format=application/pdf -f "$work/ten.pdf" "$uri" "$work/print.test"
+ipptool -q -d format=application/pdf -d copies=1 -f "$work/ten.pdf" "$uri" "$work/print.test"
 wait_first_job
 read -r _ outside prints <<<"$(job_times "$work/server.log")"
 stop_server

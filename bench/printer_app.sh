@@ -10,52 +10,27 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=$(cd "${1:-build/release/bin}" && pwd)
 work=$(mktemp -d /tmp/vyr-printer-app-bench.XXXXXX)
-server_pid=
+. bench/printer_app_server.sh
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  stop_server
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_port)
 uri="ipp://127.0.0.1:$port/ipp/print/photo"
 convert -size 1600x1200 plasma:fractal -seed 7 -quality 92 "$work/photo.jpg"
-cat >"$work/print.test" <<'T'
-{ OPERATION Print-Job
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR name requesting-user-name bench
-  ATTR mimeMediaType document-format $format
-  GROUP job-attributes-tag
-  ATTR integer copies $copies
-  FILE $filename
-  STATUS successful-ok }
-T
-
-start_server() {  # start_server CLOCK
-  SNAP_COMMON=$work TMPDIR=$work HOME=$work VYR_CLOCK=$1 \
-    "$bin/vyr-printer-app" server -o state-directory="$work/state" -o server-port="$port" \
-    -o listen-hostname=127.0.0.1 -o log-file="$work/server.log" -o log-level=warn &
-  server_pid=$!
-  for _ in $(seq 100); do
-    "$bin/vyr-printer-app" printers -u "ipp://127.0.0.1:$port" >/dev/null 2>&1 && return
-    sleep 0.1
-  done
-  echo "server did not start" >&2
-  exit 1
-}
-stop_server() { kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=; }
+write_print_test "$work/print.test"
 
 # One job on the real clock: the moments of Print-Job, the first image line
 # at the printer and the job's end, from one Python loop polling every 2 ms.
-start_server real
-"$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/?out=$work/out" >/dev/null
+start_server "$bin" "$work/state" real "$work/server.log" warn
+"$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr -v "vyr://virtual/?out=out" >/dev/null
 python3 - "$uri" "$work" <<'PY'
 import os, subprocess, sys, time
 uri, work = sys.argv[1], sys.argv[2]
-out = os.path.join(work, "out", "transcript.jsonl")
+# the virtual printer's out=out folder lies in the server's state folder
+out = os.path.join(work, "state", "virtual", "out", "transcript.jsonl")
 t0 = time.monotonic()
 job = subprocess.Popen(["ipptool", "-q", "-d", "format=image/jpeg", "-d", "copies=1", "-f",
                         os.path.join(work, "photo.jpg"), uri, os.path.join(work, "print.test")])
@@ -82,7 +57,7 @@ stop_server
 # vyr alone on the page the job spooled, with the printer's disk.
 root=$work/alone
 mkdir -p "$root/c"
-ln -s "$work/state/printers/1/windows" "$root/windows"
+cp -r "$work/state/printers/1/windows" "$root/windows"  # a link out of the disk is not followed
 runs=()
 for i in 1 2 3; do
   cp "$work/state/printers/1/last-page.bmp" "$root/c/abx.1"
@@ -96,8 +71,8 @@ echo "vyr alone on the same page (best of 3): ${alone} s"
 echo "application overhead: $(echo "scale=2; ($app - $alone) * 100 / $alone" | bc) %"
 
 # 20 jobs queued at once (virtual clock, so they print quickly), peak memory.
-rm -rf "$work/out"
-start_server virtual
+rm -rf "$work/state/virtual/out"
+start_server "$bin" "$work/state" virtual "$work/server.log" warn
 for i in $(seq 20); do
   ipptool -q -d format=image/jpeg -d copies=1 -f "$work/photo.jpg" "$uri" "$work/print.test" &
 done

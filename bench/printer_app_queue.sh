@@ -12,39 +12,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 work=$(mktemp -d /tmp/vyr-queue-bench.XXXXXX)
-server_pid=
+. bench/printer_app_server.sh
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  stop_server
   rm -rf "$work"
 }
 trap cleanup EXIT
 convert -size 1600x1200 plasma:fractal -seed 7 -quality 92 "$work/photo.jpg"
-cat >"$work/print.test" <<'T'
-{ OPERATION Print-Job
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR name requesting-user-name bench
-  ATTR mimeMediaType document-format image/jpeg
-  FILE $filename
-  DISPLAY job-id }
-T
+write_print_test "$work/print.test"
 
 for bin in "$@"; do
   bin=$(cd "$bin" && pwd)
   for clock in virtual real; do
     state=$work/state-$clock
     rm -rf "$state" "$work/out" "$work/server-$clock.log"*
-    port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-    SNAP_COMMON=$work TMPDIR=$work HOME=$work VYR_CLOCK=$clock \
-      "$bin/vyr-printer-app" server -o state-directory="$state" -o server-port="$port" \
-      -o listen-hostname=127.0.0.1 -o log-file="$work/server-$clock.log" -o log-level=info &
-    server_pid=$!
-    for _ in $(seq 100); do
-      "$bin/vyr-printer-app" printers -u "ipp://127.0.0.1:$port" >/dev/null 2>&1 && break
-      sleep 0.1
-    done
+    port=$(free_port)
+    start_server "$bin" "$state" "$clock" "$work/server-$clock.log" info
     "$bin/vyr-printer-app" add -u "ipp://127.0.0.1:$port" -d photo -m vyr \
       -v "vyr://virtual/?out=out" >/dev/null
     python3 - "$bin" "ipp://127.0.0.1:$port/ipp/print/photo" "$work" "$server_pid" "$clock" "$state" <<'PY'
@@ -65,7 +48,8 @@ def engines():
     return n
 
 def submit():
-    return subprocess.Popen(["ipptool", "-tv", "-f", os.path.join(work, "photo.jpg"), uri,
+    return subprocess.Popen(["ipptool", "-tv", "-d", "format=image/jpeg", "-d", "copies=1",
+                             "-f", os.path.join(work, "photo.jpg"), uri,
                              os.path.join(work, "print.test")], stdout=subprocess.PIPE, text=True)
 
 def ended(ids):
@@ -108,7 +92,7 @@ else:
     with open(os.path.join(work, "app.s"), "w") as f:
         f.write(f"{min(runs)}\n")
 PY
-    kill "$server_pid"; wait "$server_pid" 2>/dev/null || true; server_pid=
+    stop_server
   done
   # vyr alone on the page the application spooled, with the printer's disk.
   root=$work/alone
