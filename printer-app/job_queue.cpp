@@ -9,7 +9,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -25,10 +24,8 @@ namespace fs = std::filesystem;
 using JobKey = std::pair<int, int>;  // printer id, job id
 
 // The keeper looks at least this often: a job it holds may finish its
-// upload (PAPPL tells nobody), and a restored job may wait for a look.
+// upload (PAPPL tells nobody).
 constexpr auto kSweepPeriod = std::chrono::milliseconds(250);
-// A job pending this long with nothing printing has been overlooked.
-constexpr auto kUnlookedWait = std::chrono::seconds(2);
 
 // ---- Jobs a crash cut short ------------------------------------------------------
 
@@ -79,8 +76,6 @@ pappl_system_t* g_system = nullptr;
 bool (*g_save_state)(pappl_system_t*) = nullptr;
 std::set<JobKey> g_saved;          // jobs saved in the state with their documents
 std::set<JobKey> g_held;           // jobs the keeper holds
-// Since when a job has stood pending with nothing printing.
-std::map<JobKey, std::chrono::steady_clock::time_point> g_unlooked;
 
 std::string HeldFile() { return StateFolder() + "/queue-held"; }
 
@@ -128,15 +123,21 @@ bool HoldInLine(pappl_job_t* job) {
 void LeaveLine(pappl_job_t* job) { papplJobSetReasons(job, PAPPL_JREASON_NONE, PAPPL_JREASON_JOB_QUEUED); }
 
 // One look at a printer's jobs: every waiting job but the oldest held, the
-// oldest let go as soon as it has its document.
-void Sweep(pappl_printer_t* printer, void* changed_flag) {
-  bool& changed = *static_cast<bool*>(changed_flag);
+// oldest let go as soon as it has its document. `starting`: the server has
+// not run yet, and the jobs its state brought back pending wait in line too,
+// the oldest included (PAPPL would start the newest first). True if what is
+// held or saved changed.
+//
+// A job is never held and released again once PAPPL may have chosen it:
+// PAPPL 1.3 starts a chosen job on a thread of its own and leaves it pending
+// until that thread runs, so a release then would start it a second time.
+bool Look(pappl_printer_t* printer, bool starting) {
+  bool changed = false;
   const int printer_id = papplPrinterGetID(printer);
   std::vector<Seen> jobs;
   papplPrinterIterateActiveJobs(printer, Collect, &jobs, 1, 0);
   std::sort(jobs.begin(), jobs.end(), [](const Seen& a, const Seen& b) { return a.id < b.id; });
 
-  bool printing = false;
   std::vector<Seen*> waiting;
   std::set<JobKey> still_held;
   for (Seen& j : jobs) {
@@ -145,7 +146,6 @@ void Sweep(pappl_printer_t* printer, void* changed_flag) {
     // PAPPL saves its state a while after a change; a job that has its
     // document is saved at once, so a crash right after loses no job.
     if (j.has_document && g_saved.insert(key).second) changed = true;
-    if (j.state == IPP_JSTATE_PROCESSING || j.state == IPP_JSTATE_STOPPED) printing = true;
     if (j.state == IPP_JSTATE_HELD && ours) still_held.insert(key);
     // Held by its owner: not in line until released.
     const bool owners_hold = j.state == IPP_JSTATE_HELD && !ours &&
@@ -163,46 +163,34 @@ void Sweep(pappl_printer_t* printer, void* changed_flag) {
       ++it;
     }
   }
-  if (waiting.empty()) return;
+  if (waiting.empty()) return changed;
 
   Seen& next = *waiting.front();
-  for (size_t i = 1; i < waiting.size(); ++i) {
+  for (size_t i = starting ? 0 : 1; i < waiting.size(); ++i) {
     Seen& w = *waiting[i];
     const JobKey key{printer_id, w.id};
-    if (g_held.count(key)) continue;
+    if (g_held.count(key) || (i == 0 && w.state != IPP_JSTATE_PENDING)) continue;
     if (HoldInLine(w.job)) {
       g_held.insert(key);
       changed = true;
       papplJobSetMessage(w.job, "Waiting for the jobs before it.");
-      papplLogJob(w.job, PAPPL_LOGLEVEL_DEBUG, "held in line behind job %d", next.id);
+      if (i > 0) papplLogJob(w.job, PAPPL_LOGLEVEL_DEBUG, "held in line behind job %d", next.id);
     }
   }
+  // Released while the job before it still prints, it is the one pending job
+  // PAPPL finds when that job ends.
   const JobKey key{printer_id, next.id};
-  if (g_held.count(key)) {
-    // Released while the job before it still prints, it is the one pending
-    // job PAPPL finds when that job ends.
-    if (next.has_document && papplJobRelease(next.job, nullptr)) {
-      LeaveLine(next.job);
-      g_held.erase(key);
-      changed = true;
-      papplLogJob(next.job, PAPPL_LOGLEVEL_DEBUG, "released: next in line");
-    }
-  } else if (next.state == IPP_JSTATE_PENDING && !printing) {
-    // Pending with nothing printing for a while: PAPPL has not looked for
-    // work since (restored jobs wait for the next submission). A hold and a
-    // release make it look. The while is far longer than PAPPL takes to
-    // start a job it has chosen, so no job is started twice.
-    const auto now = std::chrono::steady_clock::now();
-    auto [since, fresh] = g_unlooked.emplace(key, now);
-    if (!fresh && now - since->second >= kUnlookedWait) {
-      g_unlooked.erase(since);
-      papplLogJob(next.job, PAPPL_LOGLEVEL_INFO, "starting the waiting job");
-      if (HoldInLine(next.job)) papplJobRelease(next.job, nullptr);
-      LeaveLine(next.job);
-    }
-    return;
+  if (!starting && g_held.count(key) && next.has_document && papplJobRelease(next.job, nullptr)) {
+    LeaveLine(next.job);
+    g_held.erase(key);
+    changed = true;
+    papplLogJob(next.job, PAPPL_LOGLEVEL_DEBUG, "released: next in line");
   }
-  g_unlooked.erase(key);
+  return changed;
+}
+
+void KeeperLook(pappl_printer_t* printer, void* changed_flag) {
+  if (Look(printer, false)) *static_cast<bool*>(changed_flag) = true;
 }
 
 void KeepQueues() {
@@ -214,13 +202,15 @@ void KeepQueues() {
     }
     if (!papplSystemIsRunning(g_system)) continue;
     bool changed = false;
-    papplSystemIteratePrinters(g_system, Sweep, &changed);
+    papplSystemIteratePrinters(g_system, KeeperLook, &changed);
     if (changed) {
       SaveHeld();
       if (g_save_state) g_save_state(g_system);
     }
   }
 }
+
+void StartLook(pappl_printer_t* printer, void* /*data*/) { Look(printer, true); }
 
 }  // namespace
 
@@ -311,6 +301,8 @@ void StartQueueKeeper(pappl_system_t* system, bool (*save_state)(pappl_system_t*
   g_system = system;
   g_save_state = save_state;
   LoadHeld();
+  papplSystemIteratePrinters(system, StartLook, nullptr);
+  SaveHeld();
   std::thread(KeepQueues).detach();
 }
 

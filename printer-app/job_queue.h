@@ -10,7 +10,8 @@
 // soon as the job before it has started. When that job ends, the one PAPPL
 // finds pending is the next in line. Jobs held by their owner are left alone.
 // The jobs the keeper holds are listed in STATE/queue-held, so a restart
-// releases them too.
+// releases them too; the jobs the state brings back pending wait in line as
+// well.
 //
 // A job a crash left unfinished (the state says pending, held or processing,
 // and the job's print record says its engine had started) would hang in

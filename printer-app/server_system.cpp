@@ -18,6 +18,7 @@
 #include "printer-app/engine_programs.h"
 #include "printer-app/job_limits.h"
 #include "printer-app/job_queue.h"
+#include "printer-app/job_start_guard.h"
 #include "printer-app/held_jobs.h"
 #include "printer-app/identify.h"
 #include "printer-app/private_state.h"
@@ -187,6 +188,8 @@ pappl_system_t* CreateServerSystem(int num_options, cups_option_t* options, void
     papplSystemSetAdminGroup(system, group);
   ExplainJobsCutShort(system);
   papplSystemIteratePrinters(system, AttachEach, nullptr);
+  if (std::string why; !JobStartGuarded(&why))
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "jobs uploaded at once may start twice: %s", why.c_str());
   StartQueueKeeper(system, SaveStateFile);
   papplSystemSetSaveCallback(system, SaveState, nullptr);
   return system;

@@ -810,6 +810,9 @@ for i, e in enumerate(events):
         sys.exit(f"event {i}: {e} where a {want} belongs")
 PY
   [ "$(grep -c '"event":"open"' "$out/transcript.jsonl")" = 30 ] || fail "not 30 engine runs"
+  # Each job started once (a job PAPPL starts twice ends twice).
+  twice=$(cat "$work"/server.log* | sed -n 's/.*\[Job \([0-9]*\)\] Starting print job\./\1/p' | sort | uniq -d)
+  [ -z "$twice" ] || fail "jobs started more than once: $twice"
   # The engines' keepers (their parents) in the printer's order are the
   # jobs' in arrival order.
   printed=$(for pid in $(sed -n 's/^{"event":"open",.*"ppid":\([0-9]*\)}$/\1/p' "$out/transcript.jsonl"); do
