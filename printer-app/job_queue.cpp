@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -74,8 +75,11 @@ bool g_woken = false;
 
 pappl_system_t* g_system = nullptr;
 bool (*g_save_state)(pappl_system_t*) = nullptr;
+// The line: what is held and saved, under g_line_lock.
+std::mutex g_line_lock;
 std::set<JobKey> g_saved;          // jobs saved in the state with their documents
 std::set<JobKey> g_held;           // jobs the keeper holds
+std::atomic<bool> g_unsaved{false};  // PAPPL's look changed the line
 
 std::string HeldFile() { return StateFolder() + "/queue-held"; }
 
@@ -122,16 +126,22 @@ bool HoldInLine(pappl_job_t* job) {
 // Released, started or cancelled: out of line.
 void LeaveLine(pappl_job_t* job) { papplJobSetReasons(job, PAPPL_JREASON_NONE, PAPPL_JREASON_JOB_QUEUED); }
 
-// One look at a printer's jobs: every waiting job but the oldest held, the
-// oldest let go as soon as it has its document. `starting`: the server has
-// not run yet, and the jobs its state brought back pending wait in line too,
-// the oldest included (PAPPL would start the newest first). True if what is
-// held or saved changed.
+// Who looks at a printer's jobs.
+enum class Looker {
+  kStart,   // before the server runs: the jobs its state brought back
+            // pending wait in line too, the oldest included
+  kKeeper,  // the keeper: the oldest waiting job is let go once it has its document
+  kPappl,   // PAPPL, about to look for work: it must find none but the oldest pending
+};
+
+// One look at a printer's jobs: every waiting job but the oldest held. Under
+// g_line_lock; true if what is held or saved changed. For the keeper,
+// `release` is the oldest job if it is held here and has its document.
 //
 // A job is never held and released again once PAPPL may have chosen it:
 // PAPPL 1.3 starts a chosen job on a thread of its own and leaves it pending
 // until that thread runs, so a release then would start it a second time.
-bool Look(pappl_printer_t* printer, bool starting) {
+bool LineUp(pappl_printer_t* printer, Looker looker, pappl_job_t** release) {
   bool changed = false;
   const int printer_id = papplPrinterGetID(printer);
   std::vector<Seen> jobs;
@@ -166,7 +176,7 @@ bool Look(pappl_printer_t* printer, bool starting) {
   if (waiting.empty()) return changed;
 
   Seen& next = *waiting.front();
-  for (size_t i = starting ? 0 : 1; i < waiting.size(); ++i) {
+  for (size_t i = looker == Looker::kStart ? 0 : 1; i < waiting.size(); ++i) {
     Seen& w = *waiting[i];
     const JobKey key{printer_id, w.id};
     if (g_held.count(key) || (i == 0 && w.state != IPP_JSTATE_PENDING)) continue;
@@ -177,20 +187,27 @@ bool Look(pappl_printer_t* printer, bool starting) {
       if (i > 0) papplLogJob(w.job, PAPPL_LOGLEVEL_DEBUG, "held in line behind job %d", next.id);
     }
   }
-  // Released while the job before it still prints, it is the one pending job
-  // PAPPL finds when that job ends.
-  const JobKey key{printer_id, next.id};
-  if (!starting && g_held.count(key) && next.has_document && papplJobRelease(next.job, nullptr)) {
-    LeaveLine(next.job);
-    g_held.erase(key);
-    changed = true;
-    papplLogJob(next.job, PAPPL_LOGLEVEL_DEBUG, "released: next in line");
-  }
+  if (looker == Looker::kKeeper && g_held.count({printer_id, next.id}) && next.has_document)
+    *release = next.job;
   return changed;
 }
 
+// Released while the job before it still prints, the oldest job is the one
+// pending job PAPPL finds when that job ends. The release looks for work
+// (LineUpForPappl), so it is made outside g_line_lock.
 void KeeperLook(pappl_printer_t* printer, void* changed_flag) {
-  if (Look(printer, false)) *static_cast<bool*>(changed_flag) = true;
+  bool& changed = *static_cast<bool*>(changed_flag);
+  pappl_job_t* release = nullptr;
+  {
+    std::lock_guard<std::mutex> line(g_line_lock);
+    changed = LineUp(printer, Looker::kKeeper, &release) || changed;
+  }
+  if (!release || !papplJobRelease(release, nullptr)) return;
+  std::lock_guard<std::mutex> line(g_line_lock);
+  LeaveLine(release);
+  g_held.erase({papplPrinterGetID(printer), papplJobGetID(release)});
+  changed = true;
+  papplLogJob(release, PAPPL_LOGLEVEL_DEBUG, "released: next in line");
 }
 
 void KeepQueues() {
@@ -201,16 +218,19 @@ void KeepQueues() {
       g_woken = false;
     }
     if (!papplSystemIsRunning(g_system)) continue;
-    bool changed = false;
+    bool changed = g_unsaved.exchange(false);
     papplSystemIteratePrinters(g_system, KeeperLook, &changed);
     if (changed) {
-      SaveHeld();
+      {
+        std::lock_guard<std::mutex> line(g_line_lock);
+        SaveHeld();
+      }
       if (g_save_state) g_save_state(g_system);
     }
   }
 }
 
-void StartLook(pappl_printer_t* printer, void* /*data*/) { Look(printer, true); }
+void StartLook(pappl_printer_t* printer, void* /*data*/) { LineUp(printer, Looker::kStart, nullptr); }
 
 }  // namespace
 
@@ -300,10 +320,26 @@ void StartQueueKeeper(pappl_system_t* system, bool (*save_state)(pappl_system_t*
   if (g_system) return;
   g_system = system;
   g_save_state = save_state;
-  LoadHeld();
-  papplSystemIteratePrinters(system, StartLook, nullptr);
-  SaveHeld();
+  {
+    std::lock_guard<std::mutex> line(g_line_lock);
+    LoadHeld();
+    papplSystemIteratePrinters(system, StartLook, nullptr);
+    SaveHeld();
+  }
   std::thread(KeepQueues).detach();
+}
+
+void LineUpForPappl(pappl_printer_t* printer) {
+  if (!g_system) return;
+  bool changed;
+  {
+    std::lock_guard<std::mutex> line(g_line_lock);
+    changed = LineUp(printer, Looker::kPappl, nullptr);
+  }
+  if (changed) {
+    g_unsaved = true;
+    WakeQueueKeeper();
+  }
 }
 
 void WakeQueueKeeper() {

@@ -36,6 +36,12 @@ void ExplainJobsCutShort(pappl_system_t* system);
 // has its document.
 void StartQueueKeeper(pappl_system_t* system, bool (*save_state)(pappl_system_t* system));
 
+// Just before PAPPL looks for work on `printer` (under none of its locks):
+// every waiting job but the oldest is held, so that PAPPL, which would take
+// the newest pending job, can only start the oldest; uploads that end
+// together would otherwise start in either order.
+void LineUpForPappl(pappl_printer_t* printer);
+
 // From the system's event callback: a job was created or changed; the keeper
 // looks again. Calls nothing of PAPPL (the callback runs under its locks).
 void WakeQueueKeeper();

@@ -3,9 +3,13 @@
 #include <dlfcn.h>
 #include <pappl/pappl.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <thread>
+
+#include "printer-app/job_queue.h"
 
 extern "C" void _papplPrinterCheckJobs(pappl_printer_t* printer);
 
@@ -19,10 +23,14 @@ CheckJobsFn RealCheckJobs() {
 }
 
 std::mutex g_one_look;
+std::atomic<uint64_t> g_jobs_ended{0};
 
 // A started job's thread runs within microseconds; it may wait behind
 // other threads' hold of the printer, but not for this long.
 constexpr auto kStartWait = std::chrono::seconds(30);
+// A look while a job was ending may or may not have started the next one;
+// if it did not, the ending job's own look (waiting for this one) will.
+constexpr auto kEndingWait = std::chrono::seconds(1);
 constexpr auto kStartPoll = std::chrono::milliseconds(1);
 
 struct JobStates {
@@ -40,17 +48,24 @@ void CountState(pappl_job_t* job, void* data) {
   }
 }
 
-// PAPPL starts a job only when none is processing; after its look, a job left
-// pending with none processing on a printer that may print is a job whose
-// thread has not run yet.
-bool StartPending(pappl_printer_t* printer) {
-  if (papplPrinterIsDeleted(printer) || papplPrinterGetState(printer) == IPP_PSTATE_STOPPED) return false;
+JobStates StatesOf(pappl_printer_t* printer) {
   JobStates states;
   papplPrinterIterateActiveJobs(printer, CountState, &states, 1, 0);
+  return states;
+}
+
+// PAPPL starts a job only when none is processing; after a look that found
+// none processing, a job left pending with none processing on a printer that
+// may print is a job whose thread has not run yet.
+bool StartPending(pappl_printer_t* printer) {
+  if (papplPrinterIsDeleted(printer) || papplPrinterGetState(printer) == IPP_PSTATE_STOPPED) return false;
+  const JobStates states = StatesOf(printer);
   return states.pending && !states.processing;
 }
 
 }  // namespace
+
+void NoteJobEnded() { g_jobs_ended.fetch_add(1); }
 
 bool JobStartGuarded(std::string* why) {
   if (!RealCheckJobs()) {
@@ -69,12 +84,19 @@ extern "C" void _papplPrinterCheckJobs(pappl_printer_t* printer) {
   const CheckJobsFn real = RealCheckJobs();
   if (!real || !printer) return;
   std::lock_guard<std::mutex> one_look(g_one_look);
+  // A job processing before and after the look, with no job ended between
+  // (a job ends and stops processing at one moment): the look found the
+  // printer busy and started nothing.
+  LineUpForPappl(printer);
+  const uint64_t ended = g_jobs_ended.load();
+  const bool was_processing = StatesOf(printer).processing;
   real(printer);
-  const auto until = std::chrono::steady_clock::now() + kStartWait;
+  if (was_processing && g_jobs_ended.load() == ended) return;
+  const auto start = std::chrono::steady_clock::now();
   while (StartPending(printer)) {
-    if (std::chrono::steady_clock::now() >= until) {
-      papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN, "a started job is still pending after %d s",
-                      static_cast<int>(kStartWait.count()));
+    if (std::chrono::steady_clock::now() - start >= (was_processing ? kEndingWait : kStartWait)) {
+      if (!was_processing) papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN, "a started job is still pending after %d s",
+                                   static_cast<int>(kStartWait.count()));
       break;
     }
     std::this_thread::sleep_for(kStartPoll);

@@ -6,11 +6,15 @@
 // end of an upload, a release and the end of a job each look for work, on
 // threads of their own, so uploads ending together are enough. This program
 // puts its own look in front of PAPPL's (the link exports it, so the library's
-// calls come here): one look at a time, and a look that started a job returns
-// only once the job is processing.
+// calls come here): one look at a time, the jobs lined up first
+// (LineUpForPappl), and a look that started a job returns only once the job
+// is processing.
 #pragma once
 
 #include <string>
+
+// From the system's event callback (under PAPPL's locks): a job ended.
+void NoteJobEnded();
 
 // True if PAPPL's looks for work come to this program's; false, with the
 // reason, if they do not (then jobs start as PAPPL alone starts them).

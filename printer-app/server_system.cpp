@@ -80,6 +80,7 @@ void CreatePrinterCallback(pappl_printer_t* printer, void* /*data*/) { AttachPri
 void JobEvent(pappl_system_t* /*system*/, pappl_printer_t* printer, pappl_job_t* job,
               pappl_event_t event, void* /*data*/) {
   if (job && (event & PAPPL_EVENT_JOB_CREATED)) NoteHeldJob(job);
+  if (event & PAPPL_EVENT_JOB_COMPLETED) NoteJobEnded();
   if (job && (event & (PAPPL_EVENT_JOB_CREATED | PAPPL_EVENT_JOB_STATE_CHANGED |
                        PAPPL_EVENT_JOB_COMPLETED)))
     WakeQueueKeeper();

@@ -813,6 +813,7 @@ PY
   # Each job started once (a job PAPPL starts twice ends twice).
   twice=$(cat "$work"/server.log* | sed -n 's/.*\[Job \([0-9]*\)\] Starting print job\./\1/p' | sort | uniq -d)
   [ -z "$twice" ] || fail "jobs started more than once: $twice"
+  ! grep -h 'still pending after' "$work"/server.log* || fail "a job's start was waited for in vain"
   # The engines' keepers (their parents) in the printer's order are the
   # jobs' in arrival order.
   printed=$(for pid in $(sed -n 's/^{"event":"open",.*"ppid":\([0-9]*\)}$/\1/p' "$out/transcript.jsonl"); do
