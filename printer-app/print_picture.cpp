@@ -39,17 +39,13 @@ void DrawPrintPicture(pappl_printer_t* printer) {
   fs::remove_all(fresh, ec);
   fs::create_directories(fresh, ec);
   std::string said, why;
-  if (RunTool({"preview", "--root", PrinterFolder(id), "--png", fresh, page}, &said) != 0 ||
+  if (RunTool({"preview", "--root", PrinterFolder(id), "--print-png", fresh + "/" + kPrintPicture, page},
+              &said) != 0 ||
       !StartDocumentPages("vyr-printer-app") || !SpooledPagePicture(page, fresh + "/" + kPagePicture, &why)) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN, "no picture of the last print: %s",
                     why.empty() ? "vyrtool preview failed" : why.c_str());
     fs::remove_all(fresh, ec);
     return;
-  }
-  // Only the two pictures the page shows are kept.
-  for (const fs::directory_entry& e : fs::directory_iterator(fresh, ec)) {
-    const std::string name = e.path().filename().string();
-    if (name != kPrintPicture && name != kPagePicture) fs::remove(e.path(), ec);
   }
   fs::remove_all(folder, ec);
   fs::rename(fresh, folder, ec);

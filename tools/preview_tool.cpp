@@ -1,4 +1,5 @@
-// vyrtool preview [--root DIR] [--test-print] [--dump DIR] [--png DIR] PAGE.bmp
+// vyrtool preview [--root DIR] [--test-print] [--dump DIR] [--png DIR]
+//                 [--print-png FILE] PAGE.bmp
 //
 // Runs, without a printer, what a print job does to a page: the media and tone
 // tables, the page loader (fit, turn, speckle filter, colour match), the six
@@ -20,7 +21,8 @@
 // --png DIR writes loaded.png, passed.png, plane_cyan.png, plane_magenta.png,
 // plane_yellow.png (each head plane in grey, as the print shows it: level 1020
 // white paper, level 0 full dye) and print.png (the print as the head data
-// puts it on paper).
+// puts it on paper). --print-png FILE writes only the last of them, as FILE
+// (each picture costs about as much as all the stages together).
 //
 // Exit status: 0 when the page loaded, 1 when it did not, 2 for bad arguments.
 #include <cstdint>
@@ -147,7 +149,7 @@ std::vector<uint8_t> PlaneGrey(const std::vector<int16_t>& levels, int slot) {
 }
 
 struct Outputs {
-  std::string dumpDir, pngDir;
+  std::string dumpDir, pngDir, printPng;
   bool ok = true;
 
   void Dump(const char* name, const void* data, size_t size) {
@@ -185,6 +187,7 @@ const ToolOption kPreviewOptions[] = {
     {"test-print", 't', nullptr, "load the page as the test page (mirrored)"},
     {"dump", 'd', "DIR", "write every stage as raw little-endian files into DIR"},
     {"png", 'p', "DIR", "write pictures of the stages and of the print into DIR"},
+    {"print-png", 'P', "FILE", "write only the picture of the print, as FILE"},
 };
 
 const ToolSyntax kPreviewTool = {
@@ -206,6 +209,7 @@ int RunPreviewTool(const ToolArgs& args) {
   const bool testPrint = args.Has("test-print");
   if (args.Has("dump")) out.dumpDir = args.Get("dump");
   if (args.Has("png")) out.pngDir = args.Get("png");
+  if (args.Has("print-png")) out.printPng = args.Get("print-png");
   if (!out.dumpDir.empty() && !MakeDirectory(out.dumpDir)) return 1;
   if (!out.pngDir.empty() && !MakeDirectory(out.pngDir)) return 1;
 
@@ -247,19 +251,21 @@ int RunPreviewTool(const ToolArgs& args) {
 
   const std::vector<uint8_t> lines = PageLineData();
   out.Dump("lines.bin", lines.data(), lines.size());
-  if (!out.pngDir.empty()) {
+  if (!out.pngDir.empty() || !out.printPng.empty()) {
     std::vector<int16_t> cmy(3 * kPrintPlane);
     std::vector<uint8_t> rgb(kPrintPlane * 3);
-    if (RebuildPrintLevels(lines.data(), lines.size(), cmy.data())) {
-      PrintLevelsToRgb(cmy.data(), rgb.data());
-      out.Png("print.png", rgb);
-    } else {
-      out.Check(false, out.pngDir + "/print.png");
+    const bool rebuilt = RebuildPrintLevels(lines.data(), lines.size(), cmy.data());
+    if (rebuilt) PrintLevelsToRgb(cmy.data(), rgb.data());
+    if (!out.pngDir.empty()) {
+      if (rebuilt) out.Png("print.png", rgb);
+      else out.Check(false, out.pngDir + "/print.png");
     }
+    if (!out.printPng.empty())
+      out.Check(rebuilt && WritePngRgb(out.printPng.c_str(), kPageColumns, kPageRows, rgb.data()), out.printPng);
   }
   // The page loaded; a file that could not be written was reported above and
   // fails the run.
-  if (out.dumpDir.empty() && out.pngDir.empty()) {
+  if (out.dumpDir.empty() && out.pngDir.empty() && out.printPng.empty()) {
     std::printf("%s: loaded, six page passes and 790 line blocks computed; nothing written "
                 "(--png DIR for pictures, --dump DIR for raw stages)\n",
                 pagePath.c_str());
