@@ -180,6 +180,9 @@ bool LineUp(pappl_printer_t* printer, Looker looker, pappl_job_t** release) {
     Seen& w = *waiting[i];
     const JobKey key{printer_id, w.id};
     if (g_held.count(key) || (i == 0 && w.state != IPP_JSTATE_PENDING)) continue;
+    // Pending without a document: a raster stream PAPPL starts on its
+    // client's thread at once, whatever its state.
+    if (w.state == IPP_JSTATE_PENDING && !w.has_document) continue;
     if (HoldInLine(w.job)) {
       g_held.insert(key);
       changed = true;

@@ -36,12 +36,16 @@ constexpr auto kStartPoll = std::chrono::milliseconds(1);
 struct JobStates {
   bool pending = false;
   bool processing = false;
+  int streaming = 0;  // a pending job without a document file: its id
 };
 
 void CountState(pappl_job_t* job, void* data) {
   auto* states = static_cast<JobStates*>(data);
   switch (papplJobGetState(job)) {
-    case IPP_JSTATE_PENDING: states->pending = true; break;
+    case IPP_JSTATE_PENDING:
+      states->pending = true;
+      if (!papplJobGetFilename(job)) states->streaming = papplJobGetID(job);
+      break;
     case IPP_JSTATE_PROCESSING:
     case IPP_JSTATE_STOPPED: states->processing = true; break;
     default: break;
@@ -61,6 +65,26 @@ bool StartPending(pappl_printer_t* printer) {
   if (papplPrinterIsDeleted(printer) || papplPrinterGetState(printer) == IPP_PSTATE_STOPPED) return false;
   const JobStates states = StatesOf(printer);
   return states.pending && !states.processing;
+}
+
+// A PWG or Apple raster job is made pending and started on its client's
+// thread, with no look and no document file; a look in between would start
+// it a second time. So while such a job is pending, a look does nothing: the
+// stream's own end looks again. A pending job without a file that is not
+// started within the bound (one an owner released before its document came)
+// no longer stops the looks.
+constexpr auto kStreamStartBound = std::chrono::seconds(2);
+int g_stream_job = 0;  // under g_one_look
+std::chrono::steady_clock::time_point g_stream_seen;
+
+bool StreamStarting(const JobStates& states) {
+  if (!states.streaming) return false;
+  const auto now = std::chrono::steady_clock::now();
+  if (states.streaming != g_stream_job) {
+    g_stream_job = states.streaming;
+    g_stream_seen = now;
+  }
+  return now - g_stream_seen < kStreamStartBound;
 }
 
 }  // namespace
@@ -84,10 +108,11 @@ extern "C" void _papplPrinterCheckJobs(pappl_printer_t* printer) {
   const CheckJobsFn real = RealCheckJobs();
   if (!real || !printer) return;
   std::lock_guard<std::mutex> one_look(g_one_look);
+  if (StreamStarting(StatesOf(printer))) return;
+  LineUpForPappl(printer);
   // A job processing before and after the look, with no job ended between
   // (a job ends and stops processing at one moment): the look found the
   // printer busy and started nothing.
-  LineUpForPappl(printer);
   const uint64_t ended = g_jobs_ended.load();
   const bool was_processing = StatesOf(printer).processing;
   real(printer);

@@ -8,7 +8,8 @@
 // puts its own look in front of PAPPL's (the link exports it, so the library's
 // calls come here): one look at a time, the jobs lined up first
 // (LineUpForPappl), and a look that started a job returns only once the job
-// is processing.
+// is processing. A raster stream, which PAPPL starts without a look, is let
+// start before any look.
 #pragma once
 
 #include <string>
