@@ -108,13 +108,14 @@ extern "C" void _papplPrinterCheckJobs(pappl_printer_t* printer) {
   const CheckJobsFn real = RealCheckJobs();
   if (!real || !printer) return;
   std::lock_guard<std::mutex> one_look(g_one_look);
-  if (StreamStarting(StatesOf(printer))) return;
-  LineUpForPappl(printer);
+  LineUpForPappl(printer);  // holds no raster stream and stops none processing
   // A job processing before and after the look, with no job ended between
   // (a job ends and stops processing at one moment): the look found the
   // printer busy and started nothing.
   const uint64_t ended = g_jobs_ended.load();
-  const bool was_processing = StatesOf(printer).processing;
+  const JobStates before = StatesOf(printer);
+  if (StreamStarting(before)) return;
+  const bool was_processing = before.processing;
   real(printer);
   if (was_processing && g_jobs_ended.load() == ended) return;
   const auto start = std::chrono::steady_clock::now();

@@ -1,8 +1,8 @@
 // PAPPL 1.3 starts a job in two steps: its look for work
 // (_papplPrinterCheckJobs) picks the newest pending job and starts a thread
 // for it, and only that thread, once it runs, marks the job processing. A
-// look in between picks the same job again: it prints twice and ends twice,
-// and the second end leaves the job twice in PAPPL's list of ended jobs. The
+// look in between picks the same job again: it prints twice, and PAPPL's
+// end of the job (its state, counters and list of ended jobs) runs twice. The
 // end of an upload, a release and the end of a job each look for work, on
 // threads of their own, so uploads ending together are enough. This program
 // puts its own look in front of PAPPL's (the link exports it, so the library's
